@@ -1,0 +1,170 @@
+#include "platform/FileIO.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orlim {
+namespace {
+
+// Remaining bytes before the injected write fault; negative means no fault.
+std::atomic<std::int64_t> faultBudget{-1};
+
+bool consumeFaultBudget(std::size_t count)
+{
+    std::int64_t budget = faultBudget.load();
+    while (budget >= 0) {
+        const std::int64_t left = budget - static_cast<std::int64_t>(count);
+        if (left < 0) {
+            faultBudget.store(0);
+            return false;
+        }
+        if (faultBudget.compare_exchange_weak(budget, left))
+            return true;
+    }
+    return true;
+}
+
+} // namespace
+
+FileReader::~FileReader()
+{
+    close();
+}
+
+bool FileReader::open(const std::string& path)
+{
+    close();
+    file_ = std::fopen(path.c_str(), "rb");
+    if (!file_)
+        return false;
+    struct stat info {};
+    if (fstat(fileno(file_), &info) != 0 || !S_ISREG(info.st_mode)) {
+        close();
+        return false;
+    }
+    size_ = static_cast<std::uint64_t>(info.st_size);
+    position_ = 0;
+    return true;
+}
+
+void FileReader::close()
+{
+    if (file_)
+        std::fclose(file_);
+    file_ = nullptr;
+    position_ = size_ = 0;
+}
+
+std::size_t FileReader::read(void* data, std::size_t count)
+{
+    if (!file_ || count == 0)
+        return 0;
+    const std::size_t got = std::fread(data, 1, count, file_);
+    position_ += got;
+    return got;
+}
+
+bool FileReader::seek(std::uint64_t offset)
+{
+    if (!file_ || offset > static_cast<std::uint64_t>(INT64_MAX))
+        return false;
+    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0)
+        return false;
+    position_ = offset;
+    return true;
+}
+
+FileWriter::~FileWriter()
+{
+    discard();
+}
+
+bool FileWriter::create(const std::string& targetPath)
+{
+    discard();
+    target_ = targetPath;
+    temporary_ = targetPath + ".XXXXXX";
+    const int fd = mkstemp(temporary_.data());
+    if (fd < 0) {
+        temporary_.clear();
+        return false;
+    }
+    // mkstemp makes the file private; a saved document gets the usual permissions.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    file_ = fdopen(fd, "wb");
+    if (!file_) {
+        ::close(fd);
+        unlink(temporary_.c_str());
+        temporary_.clear();
+        return false;
+    }
+    position_ = 0;
+    failed_ = false;
+    return true;
+}
+
+bool FileWriter::write(const void* data, std::size_t count)
+{
+    if (!good())
+        return false;
+    if (count == 0)
+        return true;
+    if (!consumeFaultBudget(count) || std::fwrite(data, 1, count, file_) != count) {
+        failed_ = true;
+        return false;
+    }
+    position_ += count;
+    return true;
+}
+
+bool FileWriter::seek(std::uint64_t offset)
+{
+    if (!good() || offset > static_cast<std::uint64_t>(INT64_MAX))
+        return false;
+    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) {
+        failed_ = true;
+        return false;
+    }
+    position_ = offset;
+    return true;
+}
+
+bool FileWriter::commit()
+{
+    if (!file_)
+        return false;
+    bool ok = !failed_ && std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
+    ok = (std::fclose(file_) == 0) && ok;
+    file_ = nullptr;
+    if (ok)
+        ok = std::rename(temporary_.c_str(), target_.c_str()) == 0;
+    if (!ok)
+        unlink(temporary_.c_str());
+    temporary_.clear();
+    return ok;
+}
+
+void FileWriter::discard()
+{
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!temporary_.empty()) {
+        unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+void FileWriter::failAfterBytes(std::optional<std::uint64_t> bytes)
+{
+    faultBudget.store(bytes ? static_cast<std::int64_t>(*bytes) : -1);
+}
+
+} // namespace orlim
