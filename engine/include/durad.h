@@ -85,3 +85,49 @@ struct PanoPoint {
     std::int16_t z = 0;
     PanoPoint* next = nullptr;
 };
+
+// A position as measure, beat and tick, filled by musGetMBT. Shown to the user as
+// measure + 1, beat + 1 and tick joined by colons. Crosses to effect plug-in dialogs
+// (WM_MUS_GETMBT), so its 16-byte layout is fixed.
+struct MBT {
+    std::int32_t measure;      // from 0
+    std::int16_t beat;         // from 0 within the measure
+    std::int16_t tick;         // ticks after the start of the beat
+    std::int32_t measureStart; // position of the measure's first tick
+    std::int16_t beats;        // of the Beat in force
+    std::int16_t beatTicks;    // of the Beat in force
+};
+static_assert(sizeof(MBT) == 16);
+
+// One piece of a note within one measure of the measure table.
+struct MeasureNote {
+    std::int32_t time;   // position where this piece starts
+    std::int32_t pitch;  // cents
+    std::int32_t length; // ticks
+    std::int32_t unused1; // always 0
+    std::int32_t unused2; // always 0
+    std::int32_t unused3; // always 0
+    // 0 starts and ends in this measure; 4 starts here and goes on past its end;
+    // 2 continues a note from an earlier measure; 1 marks that the next record's
+    // note has a portamento curve (pitch = its pitch at the start, length 0).
+    std::int32_t kind;
+};
+static_assert(sizeof(MeasureNote) == 28);
+
+// One cell of the measure table: the pieces of notes of one track in one measure.
+struct MeasureCell {
+    MeasureNote* notes; // null when count is 0
+    std::int32_t count;
+};
+
+// The block that block deletion and copy act on. Positions compare unsigned.
+struct Selection {
+    std::int32_t firstTrack;
+    std::int32_t lastTrack;   // inclusive
+    std::int32_t topPitch;    // cents; first track: notes with pitch <= topPitch / 100
+    std::int32_t bottomPitch; // cents; last track: notes with pitch >= bottomPitch / 100
+    std::int32_t start;
+    std::int32_t end;         // inclusive
+    std::int32_t parts;       // 1 notes, 2 tempo points, 4 loudness points, 8 pan points
+};
+static_assert(sizeof(Selection) == 28);

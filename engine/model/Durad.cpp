@@ -2,6 +2,7 @@
 
 #include "engine/include/DuradMessages.h"
 #include "engine/model/List.h"
+#include "engine/model/Timeline.h"
 #include "platform/DateText.h"
 
 #include <algorithm>
@@ -114,6 +115,62 @@ Note* duplicateNote(const Note& note)
     copy->legato = note.legato;
     setPortamento(*copy, note.portamento, note.portamentoCount);
     setExpression(*copy, note.expression, note.expressionCount);
+    return copy;
+}
+
+namespace {
+
+template <class Point>
+void copyPoints(const Point* from, Point*& to)
+{
+    destroyList(to);
+    ListAppender<Point> append(to);
+    for (; from; from = from->next)
+        append.add(new Point(*from));
+}
+
+template <class Node>
+void copyEntries(const Node* from, Node*& to)
+{
+    destroyList(to);
+    ListAppender<Node> append(to);
+    for (; from; from = from->next)
+        append.add(new Node(EntryBlock(from->entry)));
+}
+
+} // namespace
+
+std::unique_ptr<Durad> duplicateDurad(const Durad& durad)
+{
+    auto copy = std::make_unique<Durad>(nullptr);
+    destroyList(copy->tracks);
+    ListAppender<Track> tracks(copy->tracks);
+    for (const Track* t = durad.tracks; t; t = t->next) {
+        Track* track = tracks.add(new Track);
+        track->name = t->name;
+        track->comment = t->comment;
+        copyEntries(t->sources, track->sources);
+        copyEntries(t->effects, track->effects);
+        copyPoints(t->clefs, track->clefs);
+        copyPoints(t->loudPoints, track->loudPoints);
+        copyPoints(t->panoPoints, track->panoPoints);
+        ListAppender<Note> notes(track->notes);
+        for (const Note* n = t->notes; n; n = n->next) {
+            Note* note = notes.add(duplicateNote(*n));
+            note->reserved = n->reserved;
+        }
+    }
+    copyPoints(durad.tempoPoints, copy->tempoPoints);
+    copyPoints(durad.beats, copy->beats);
+    copy->name = durad.name;
+    copy->modifiedDate = durad.modifiedDate;
+    copy->createdDate = durad.createdDate;
+    copy->author = durad.author;
+    copy->executant = durad.executant;
+    copy->copyright = durad.copyright;
+    copy->comment = durad.comment;
+    copy->level = durad.level;
+    copy->filePath = durad.filePath;
     return copy;
 }
 

@@ -14,6 +14,10 @@
 #include <memory>
 #include <string>
 
+namespace orlim {
+struct MeasureTable;
+}
+
 // One staff of the music with everything that sounds on it.
 class Track {
 public:
@@ -57,6 +61,8 @@ struct Durad {
     std::string comment;
     std::int16_t level = -500; // master level, mB
     orlim::WindowHandle notifyWindow = nullptr;
+    // The table last built by the measure-table lookup; replaced by the next one.
+    std::unique_ptr<orlim::MeasureTable> measureTable;
     // Last tempo point found by tempoInForce; cleared by every removal of a TempoPoint.
     TempoPoint* tempoCursor = nullptr;
     // Notifications are sent only while set (an importer clears it while it builds).
@@ -111,6 +117,10 @@ Note* duplicateNote(const Note& note);
 // Replaces a curve with a copy of `count` points (none when count <= 0).
 void setPortamento(Note& note, const CurvePoint* points, int count);
 void setExpression(Note& note, const CurvePoint* points, int count);
+
+// A Durad of its own with copies of every track, list, text and the level of
+// `durad`, without a notify window and with clear change flags.
+std::unique_ptr<Durad> duplicateDurad(const Durad& durad);
 
 // ---- Lengths ---------------------------------------------------------------------
 
