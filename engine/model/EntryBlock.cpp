@@ -8,10 +8,8 @@ EntryBlock::EntryBlock(std::uint16_t length)
     : bytes_(new std::uint8_t[length]())
     , length_(length)
 {
-    if (length >= 2) {
-        bytes_[0] = static_cast<std::uint8_t>(length & 0xFF);
-        bytes_[1] = static_cast<std::uint8_t>(length >> 8);
-    }
+    if (length >= 2)
+        writeField<std::uint16_t>(bytes_.get(), 0, length);
 }
 
 EntryBlock::EntryBlock(const void* bytes, std::uint16_t length)
@@ -28,18 +26,14 @@ EntryBlock::EntryBlock(const EntryBlock& other)
 
 std::uint16_t EntryBlock::statedLength(const void* record)
 {
-    std::uint8_t head[2];
-    std::memcpy(head, record, 2);
-    return static_cast<std::uint16_t>(head[0] | (head[1] << 8));
+    return recordLength(record);
 }
 
 std::uint32_t EntryBlock::u32(std::size_t offset) const
 {
     if (offset + 4 > length_)
         return 0;
-    const std::uint8_t* p = bytes_.get() + offset;
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8)
-        | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    return readField<std::uint32_t>(bytes_.get(), offset);
 }
 
 namespace {

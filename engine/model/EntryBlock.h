@@ -4,6 +4,8 @@
 // reads only the length at offset 0 and the positions: a source's start at 8, an
 // effect's start at 4 and its length at 8.
 
+#include "plugin-api/Entries.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -15,7 +17,7 @@ class EntryBlock {
 public:
     // The common head every source and effect record has; shorter records are refused
     // because the readers of the file name and display text would run past them.
-    static constexpr std::uint16_t kMinimumLength = 76;
+    static constexpr std::uint16_t kMinimumLength = kEntryHeadSize;
 
     // A zeroed block of `length` bytes whose first two bytes hold that length.
     explicit EntryBlock(std::uint16_t length);
@@ -48,7 +50,7 @@ struct SourceNode {
     EntryBlock entry;
     SourceNode* next = nullptr;
 
-    std::uint32_t start() const { return entry.u32(8); }
+    std::uint32_t start() const { return entry.u32(SourceEntryOffset::start); }
 
     // A copy of the record at `record` (its stated length), or null when the record
     // is null or shorter than the common head.
@@ -63,8 +65,8 @@ struct EffectNode {
     EntryBlock entry;
     EffectNode* next = nullptr;
 
-    std::uint32_t start() const { return entry.u32(4); }
-    std::uint32_t rangeLength() const { return entry.u32(8); }
+    std::uint32_t start() const { return entry.u32(EffectEntryOffset::start); }
+    std::uint32_t rangeLength() const { return entry.u32(EffectEntryOffset::ticks); }
 
     // As SourceNode::copyOf.
     static EffectNode* copyOf(const void* record);
