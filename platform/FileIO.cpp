@@ -51,6 +51,21 @@ bool FileReader::open(const std::string& path)
     return true;
 }
 
+bool FileReader::openMemory(const void* data, std::size_t size)
+{
+    close();
+    static char noBytes;
+    if (!data && size != 0)
+        return false;
+    // fmemopen wants a writable pointer even for reading; "r" never writes to it.
+    file_ = fmemopen(data ? const_cast<void*>(data) : &noBytes, size, "r");
+    if (!file_)
+        return false;
+    size_ = size;
+    position_ = 0;
+    return true;
+}
+
 void FileReader::close()
 {
     if (file_)
@@ -70,7 +85,7 @@ std::size_t FileReader::read(void* data, std::size_t count)
 
 bool FileReader::seek(std::uint64_t offset)
 {
-    if (!file_ || offset > static_cast<std::uint64_t>(INT64_MAX))
+    if (!file_ || offset > size_)
         return false;
     if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0)
         return false;

@@ -19,11 +19,15 @@ public:
     FileReader& operator=(const FileReader&) = delete;
 
     bool open(const std::string& path);
+    // Reads `size` bytes of memory as if they were a file; they must outlive the
+    // reader. For fuzzing and tests of the readers built on this one.
+    bool openMemory(const void* data, std::size_t size);
     void close();
     bool isOpen() const { return file_ != nullptr; }
 
     // Reads up to `count` bytes; returns how many were read (fewer at the end).
     std::size_t read(void* data, std::size_t count);
+    // False past the end of the file; the position is then unchanged.
     bool seek(std::uint64_t offset);
     std::uint64_t tell() const { return position_; }
     std::uint64_t size() const { return size_; }

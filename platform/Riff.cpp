@@ -27,6 +27,12 @@ bool RiffReader::open(const std::string& path)
     return file_.open(path);
 }
 
+bool RiffReader::openMemory(const void* data, std::size_t size)
+{
+    damage_ = 0;
+    return file_.openMemory(data, size);
+}
+
 bool RiffReader::descend(RiffChunk& found, const RiffChunk* parent, std::uint32_t id)
 {
     return find(found, parent, id, false, 0);
@@ -47,8 +53,12 @@ bool RiffReader::find(RiffChunk& found, const RiffChunk* parent, std::uint32_t i
 {
     const std::uint64_t limit = parent ? std::min(parent->end(), file_.size()) : file_.size();
     std::uint64_t position = file_.tell();
-    if (parent && position < parent->dataOffset)
-        position = parent->dataOffset;
+    if (parent) {
+        // The children of a RIFF form or LIST begin after its type.
+        const bool typedParent = parent->id == kRiffId || parent->id == kListId;
+        const std::uint64_t firstChild = parent->dataOffset + (typedParent ? 4 : 0);
+        position = std::max(position, firstChild);
+    }
 
     // Every step moves at least past an 8-byte header, so the walk always ends.
     while (position + 8 <= limit) {
@@ -81,7 +91,7 @@ bool RiffReader::find(RiffChunk& found, const RiffChunk* parent, std::uint32_t i
         }
         position = chunk.dataOffset + size + (size & 1);
     }
-    file_.seek(std::min(position, limit));
+    file_.seek(limit);
     return false;
 }
 

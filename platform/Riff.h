@@ -36,6 +36,8 @@ struct RiffChunk {
 class RiffReader {
 public:
     bool open(const std::string& path);
+    // Reads chunks from memory that outlives the reader.
+    bool openMemory(const void* data, std::size_t size);
     void close() { file_.close(); }
 
     // Plain reads are not bounded by any chunk; they stop only at the end of the file.
@@ -45,7 +47,8 @@ public:
     std::uint64_t fileSize() const { return file_.size(); }
 
     // Searches forward from the current position, inside `parent` (the whole file
-    // when null), for a chunk with this id. On success the position is at its data.
+    // when null), for a chunk with this id. On success the position is at its data;
+    // on failure it is at the end of the searched range.
     bool descend(RiffChunk& found, const RiffChunk* parent, std::uint32_t id);
     // The same for a RIFF form or LIST of the given type; the position is after the type.
     bool descendRiff(RiffChunk& found, const RiffChunk* parent, std::uint32_t formType);
