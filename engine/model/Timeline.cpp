@@ -208,7 +208,7 @@ MeasureCell** measureTable(Durad& durad, int first, int& last, int firstMeasure,
 
     const std::size_t rows = static_cast<std::size_t>(last - first) + 1;
     const std::size_t columns = static_cast<std::size_t>(lastMeasure - firstMeasure) + 1;
-    if (columns > std::numeric_limits<std::size_t>::max() / rows / sizeof(MeasureCell))
+    if (columns > kMaxMeasureCells / rows)
         return nullptr;
     try {
         auto table = std::make_unique<MeasureTable>();

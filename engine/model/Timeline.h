@@ -5,6 +5,7 @@
 
 #include "engine/model/Durad.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -36,9 +37,13 @@ std::int64_t timeOfPosition(Durad& durad, std::uint32_t position, int subTicks);
 // The position reached after `milliseconds`.
 std::uint32_t positionOfTime(Durad& durad, std::uint32_t milliseconds);
 
+// The most cells one measure table holds; views ask for the measures they show.
+inline constexpr std::size_t kMaxMeasureCells = std::size_t{1} << 22;
+
 // Builds the table for tracks first..last and measures firstMeasure..lastMeasure,
 // replacing the Durad's previous table. A last track past the end is corrected to the
-// last track and written back. Null (and no table) for an empty or invalid range.
+// last track and written back. Null (and no table) for an empty or invalid range or
+// one of more than kMaxMeasureCells cells.
 MeasureCell** measureTable(Durad& durad, int first, int& last, int firstMeasure, int lastMeasure);
 
 } // namespace orlim
