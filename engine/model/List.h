@@ -3,6 +3,7 @@
 // `next` link and is owned by the holder of the list's head.
 
 #include <cstddef>
+#include <optional>
 
 namespace orlim {
 
@@ -70,6 +71,44 @@ public:
 
 private:
     Record** link_;
+};
+
+// Gives the first record of a list the values of `values`, keeping its link (the
+// permanent first entry of a list stays the same record); creates it in an empty list.
+template <class Record>
+Record* assignFirst(Record*& head, const Record& values)
+{
+    if (!head)
+        head = new Record;
+    Record* next = head->next;
+    *head = values;
+    head->next = next;
+    return head;
+}
+
+// Stores records in the order they are read: the first replaces the values of the
+// list's default first entry, every later one is appended.
+template <class Record>
+class FirstThenAppend {
+public:
+    explicit FirstThenAppend(Record*& head)
+        : head_(head)
+    {
+    }
+
+    Record* add(const Record& values)
+    {
+        if (!appender_) {
+            Record* first = assignFirst(head_, values);
+            appender_.emplace(head_);
+            return first;
+        }
+        return appender_->add(new Record(values));
+    }
+
+private:
+    Record*& head_;
+    std::optional<ListAppender<Record>> appender_;
 };
 
 // Unlinks `record` (which must be `*link`) and deletes it; `link` then refers to the

@@ -258,3 +258,33 @@ TEST(DuradEngine, HasNoClipboardUntilOneIsMadeAndOnePresetPath)
 
 } // namespace
 } // namespace orlim
+
+namespace orlim {
+namespace {
+
+TEST(ListHelpers, ReadRecordsReplaceTheDefaultFirstAndAppendTheRest)
+{
+    Durad durad(nullptr);
+    Beat* defaultBeat = durad.beats;
+    FirstThenAppend<Beat> beats(durad.beats);
+    beats.add(Beat{0, 3, 32, nullptr});
+    beats.add(Beat{96, 6, 8, nullptr});
+    beats.add(Beat{144, 2, 64, nullptr});
+    EXPECT_EQ(durad.beats, defaultBeat) << "the first record stays, with new values";
+    ASSERT_EQ(listCount(durad.beats), 3);
+    EXPECT_EQ(durad.beats->beats, 3);
+    EXPECT_EQ(durad.beats->next->beatTicks, 8);
+    EXPECT_EQ(listLast(durad.beats)->position, 144u);
+
+    LoudPoint* empty = nullptr;
+    FirstThenAppend<LoudPoint> loud(empty);
+    loud.add(LoudPoint{5, -100, nullptr});
+    loud.add(LoudPoint{9, -200, nullptr});
+    ASSERT_EQ(listCount(empty), 2);
+    EXPECT_EQ(empty->loudness, -100);
+    destroyList(empty);
+    EXPECT_EQ(empty, nullptr);
+}
+
+} // namespace
+} // namespace orlim
