@@ -128,14 +128,20 @@ int KestrowSource::produce(const KestrowSettings& settings, SampleRequest& reque
         banks_.get(folder_ + settings.bankFile, &SoundFontBank::open);
     if (!bank)
         return kCantOpen;
+    return produceSample(*bank, settings, request, samples_, current_);
+}
+
+int produceSample(SoundFontBank& bank, const KestrowSettings& settings, SampleRequest& request,
+                  plugin::SampleCache& cache, plugin::SampleBlock& block)
+{
     const int velocity = plugin::velocityFromLoudness(request.loudness);
-    if (bank->formError != 0)
-        return bank->formError;
+    if (bank.formError != 0)
+        return bank.formError;
 
     // Preset: the first header, terminal record excluded, with the entry's bank and number.
-    if (!bank->phdr)
+    if (!bank.phdr)
         return kNoPhdr;
-    const Table& phdr = *bank->phdr;
+    const Table& phdr = *bank.phdr;
     const std::size_t presetCount = phdr.count(kPresetHeaderSize);
     std::size_t presetIndex = 0;
     while (presetIndex + 1 < presetCount) {
@@ -150,30 +156,30 @@ int KestrowSource::produce(const KestrowSettings& settings, SampleRequest& reque
 
     const int pitch = request.pitch;
     Zone presetZone;
-    const Level presets{bank->pbag, bank->pmodBytes, bank->pgen, kNoPbag, kNoPmod, kNoPgen, Instrument};
+    const Level presets{bank.pbag, bank.pmodBytes, bank.pgen, kNoPbag, kNoPmod, kNoPgen, Instrument};
     if (const int error = findZone(presets, presetHeader(phdr, presetIndex).bagIndex,
                                    presetHeader(phdr, presetIndex + 1).bagIndex, pitch, velocity,
                                    presetZone))
         return error;
 
     const std::size_t instrumentIndex = presetZone.target;
-    if (!bank->inst || !bank->inst->has(instrumentIndex + 1, kInstrumentSize))
+    if (!bank.inst || !bank.inst->has(instrumentIndex + 1, kInstrumentSize))
         return kNoInst;
     Zone instrumentZone;
-    const Level instruments{bank->ibag, bank->imodBytes, bank->igen, kNoIbag, kNoImod, kNoIgen, SampleId};
-    if (const int error = findZone(instruments, instrumentHeader(*bank->inst, instrumentIndex).bagIndex,
-                                   instrumentHeader(*bank->inst, instrumentIndex + 1).bagIndex, pitch,
+    const Level instruments{bank.ibag, bank.imodBytes, bank.igen, kNoIbag, kNoImod, kNoIgen, SampleId};
+    if (const int error = findZone(instruments, instrumentHeader(*bank.inst, instrumentIndex).bagIndex,
+                                   instrumentHeader(*bank.inst, instrumentIndex + 1).bagIndex, pitch,
                                    velocity, instrumentZone))
         return error;
 
     const std::size_t sampleIndex = instrumentZone.target;
-    if (!bank->shdr || !bank->shdr->has(sampleIndex, kSampleHeaderSize))
+    if (!bank.shdr || !bank.shdr->has(sampleIndex, kSampleHeaderSize))
         return kNoShdr;
-    const SampleHeader sample = sampleHeader(*bank->shdr, sampleIndex);
+    const SampleHeader sample = sampleHeader(*bank.shdr, sampleIndex);
     // ROM samples and linked types cannot be played from the file.
     if (sample.sampleType > 32768)
         return kBadSample;
-    if (!bank->hasSdta)
+    if (!bank.hasSdta)
         return kNoSdta;
 
     const GeneratorSet& I = instrumentZone.generators;
@@ -275,20 +281,20 @@ int KestrowSource::produce(const KestrowSettings& settings, SampleRequest& reque
 
     // The points: the sample itself must lie inside "smpl"; the extra points after it
     // are whatever follows in the file, and zero past the file's end.
-    if (!bank->smpl)
+    if (!bank.smpl)
         return kNoSmpl;
-    if (start < 0 || start >= end || static_cast<std::uint64_t>(end) > bank->smpl->size / 2)
+    if (start < 0 || start >= end || static_cast<std::uint64_t>(end) > bank.smpl->size / 2)
         return kBadSample;
-    const std::uint64_t offset = bank->smpl->dataOffset + 2 * static_cast<std::uint64_t>(start);
+    const std::uint64_t offset = bank.smpl->dataOffset + 2 * static_cast<std::uint64_t>(start);
     const std::uint64_t bytes = 2 * (static_cast<std::uint64_t>(length) + kExtraPoints);
-    const plugin::SampleKey key{bank->version, offset, bytes};
-    current_ = samples_.find(key);
-    if (!current_) {
+    const plugin::SampleKey key{bank.version, offset, bytes};
+    block = cache.find(key);
+    if (!block) {
         auto points = std::make_shared<std::vector<std::uint8_t>>(bytes + 1);
-        if (bank->readAt(offset, points->data(), bytes) < 2 * static_cast<std::uint64_t>(length))
+        if (bank.readAt(offset, points->data(), bytes) < 2 * static_cast<std::uint64_t>(length))
             return kBadSample; // the file was cut short since it was read
-        current_ = points;
-        samples_.insert(key, current_);
+        block = points;
+        cache.insert(key, block);
     }
     return 0;
 }

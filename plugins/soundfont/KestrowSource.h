@@ -27,6 +27,11 @@ inline constexpr std::size_t kBankCacheSize = 4;
 // Points handed out beyond the end of a sample, for the resampler's look-ahead.
 inline constexpr std::uint32_t kExtraPoints = 48;
 
+// The sample path on a bank already read: fills the output fields of `request` and
+// gives the points in `block` (from `cache` when it has them); 0 or an error number.
+int produceSample(SoundFontBank& bank, const KestrowSettings& settings, SampleRequest& request,
+                  plugin::SampleCache& cache, plugin::SampleBlock& block);
+
 class KestrowSource {
 public:
     // `libraryFolder` ends with "/"; bank file names are relative to it.
