@@ -1,9 +1,14 @@
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <dirent.h>
 #include <fstream>
+#include <limits.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orlim {
 namespace {
@@ -51,7 +56,69 @@ std::string desktopFromUserDirs()
     return {};
 }
 
+bool isRegularFile(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool equalWithoutCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    }
+    return true;
+}
+
+std::string joined(const std::string& folder, std::string_view name)
+{
+    std::string path = folder;
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += name;
+    return path;
+}
+
 } // namespace
+
+std::string programFolder()
+{
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path)
+        return {};
+    std::string folder(path, static_cast<std::size_t>(length));
+    const std::size_t slash = folder.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : folder.substr(0, slash);
+}
+
+std::optional<std::string> findFileInFolder(const std::string& folder, std::string_view name)
+{
+    if (name.empty() || name.find('/') != std::string_view::npos ||
+        name.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    if (const std::string exact = joined(folder, name); isRegularFile(exact))
+        return exact;
+    DIR* listing = opendir(folder.c_str());
+    if (!listing)
+        return std::nullopt;
+    std::vector<std::string> matches;
+    while (const dirent* entry = readdir(listing))
+        if (equalWithoutCase(entry->d_name, name))
+            matches.emplace_back(entry->d_name);
+    closedir(listing);
+    std::sort(matches.begin(), matches.end());
+    for (const std::string& match : matches)
+        if (const std::string path = joined(folder, match); isRegularFile(path))
+            return path;
+    return std::nullopt;
+}
 
 std::string homeFolder()
 {

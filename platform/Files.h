@@ -3,9 +3,19 @@
 // operations the modules need beyond reading and writing. Paths use "/" and carry
 // no trailing "/" unless they are "/" itself.
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace orlim {
+
+// The folder of the running program (of /proc/self/exe).
+std::string programFolder();
+
+// The path of the regular file in `folder` whose name equals `name` without regard
+// to case; an exact match wins, else the first match in name order. nullopt when
+// there is none.
+std::optional<std::string> findFileInFolder(const std::string& folder, std::string_view name);
 
 // $HOME, or the home folder of the user's account when HOME is unset.
 std::string homeFolder();
