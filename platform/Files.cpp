@@ -1,8 +1,12 @@
 #include "platform/Files.h"
 
+#include "platform/Settings.h"
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <limits.h>
 #include <pwd.h>
@@ -118,6 +122,126 @@ std::optional<std::string> findFileInFolder(const std::string& folder, std::stri
         if (const std::string path = joined(folder, match); isRegularFile(path))
             return path;
     return std::nullopt;
+}
+
+std::string installationFolder()
+{
+    const auto key = SettingsKey::open(
+        SettingsHive::Machine, "Software\\microsoft\\Windows\\CurrentVersion\\App Paths\\Orlim.exe");
+    std::string folder = key ? key->queryString("Path").value_or("") : "";
+    if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\'))
+        folder.pop_back();
+    const std::string_view program = "orlim.exe";
+    if (folder.size() >= program.size() &&
+        equalWithoutCase(std::string_view(folder).substr(folder.size() - program.size()), program))
+        folder.resize(folder.size() - program.size());
+    return folder.empty() ? programFolder() : folder;
+}
+
+std::string temporaryFolder()
+{
+    const std::string configured = environment("TMPDIR");
+    if (!configured.empty() && configured.front() == '/')
+        return withoutTrailingSlash(configured);
+    return "/tmp";
+}
+
+std::optional<TemporaryFile> TemporaryFile::create(const std::string& folder, std::string_view prefix)
+{
+    std::string path = joined(folder, prefix) + "XXXXXX";
+    const int descriptor = mkostemp(path.data(), O_CLOEXEC);
+    if (descriptor < 0)
+        return std::nullopt;
+    return TemporaryFile(descriptor, std::move(path));
+}
+
+TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
+    : descriptor_(other.descriptor_), path_(std::move(other.path_))
+{
+    other.descriptor_ = -1;
+    other.path_.clear();
+}
+
+TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept
+{
+    if (this != &other) {
+        remove();
+        descriptor_ = other.descriptor_;
+        path_ = std::move(other.path_);
+        other.descriptor_ = -1;
+        other.path_.clear();
+    }
+    return *this;
+}
+
+TemporaryFile::~TemporaryFile()
+{
+    remove();
+}
+
+void TemporaryFile::remove()
+{
+    if (descriptor_ >= 0)
+        ::close(descriptor_);
+    if (!path_.empty())
+        unlink(path_.c_str());
+    descriptor_ = -1;
+    path_.clear();
+}
+
+bool createFolder(const std::string& path)
+{
+    if (mkdir(path.c_str(), 0755) == 0)
+        return true;
+    struct stat info {};
+    return errno == EEXIST && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::vector<FolderEntry> listFolder(const std::string& folder)
+{
+    std::vector<FolderEntry> entries;
+    DIR* listing = opendir(folder.c_str());
+    if (!listing)
+        return entries;
+    while (const dirent* entry = readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat info {};
+        const bool isFolder = stat(joined(folder, name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        entries.push_back({std::string(name), isFolder});
+    }
+    closedir(listing);
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    return entries;
+}
+
+bool deleteFile(const std::string& path)
+{
+    return unlink(path.c_str()) == 0;
+}
+
+bool removeFolder(const std::string& path)
+{
+    return rmdir(path.c_str()) == 0;
+}
+
+std::optional<std::uint64_t> fileSize(const std::string& path)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+bool copyFileTimes(const std::string& source, const std::string& target)
+{
+    struct stat info {};
+    if (stat(source.c_str(), &info) != 0)
+        return false;
+    const timespec times[2] = {info.st_atim, info.st_mtim};
+    return utimensat(AT_FDCWD, target.c_str(), times, 0) == 0;
 }
 
 std::string homeFolder()

@@ -3,14 +3,71 @@
 // operations the modules need beyond reading and writing. Paths use "/" and carry
 // no trailing "/" unless they are "/" itself.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orlim {
 
 // The folder of the running program (of /proc/self/exe).
 std::string programFolder();
+
+// Where the system was installed: the machine hive's value "Path" of
+// "Software\microsoft\Windows\CurrentVersion\App Paths\Orlim.exe", without one
+// trailing "/" or "\", and without a trailing "orlim.exe" in any case (which
+// leaves the folder's "/"). The program's folder when the value is absent or empty.
+std::string installationFolder();
+
+// The system's folder for temporary files: $TMPDIR when it is absolute, else /tmp.
+std::string temporaryFolder();
+
+// A new file `folder`/<prefix>XXXXXX, open for reading and writing, that is
+// closed and deleted with this object.
+class TemporaryFile {
+public:
+    // nullopt when the file cannot be created.
+    static std::optional<TemporaryFile> create(const std::string& folder, std::string_view prefix);
+
+    TemporaryFile(TemporaryFile&& other) noexcept;
+    TemporaryFile& operator=(TemporaryFile&& other) noexcept;
+    ~TemporaryFile();
+
+    int descriptor() const { return descriptor_; }
+    const std::string& path() const { return path_; }
+
+private:
+    TemporaryFile(int descriptor, std::string path) : descriptor_(descriptor), path_(std::move(path)) {}
+    void remove();
+
+    int descriptor_ = -1;
+    std::string path_;
+};
+
+// Creates one folder level; true when the folder exists afterwards.
+bool createFolder(const std::string& path);
+
+struct FolderEntry {
+    std::string name;
+    bool isFolder = false;
+};
+
+// The entries of a folder in name order, without "." and ".."; a link counts as
+// what it points to. Empty when the folder cannot be read.
+std::vector<FolderEntry> listFolder(const std::string& folder);
+
+// Deletes a file (not a folder); false when nothing was deleted.
+bool deleteFile(const std::string& path);
+
+// Removes an empty folder; false when it is not empty or not there.
+bool removeFolder(const std::string& path);
+
+// The size of a regular file; nullopt for a folder or a missing file.
+std::optional<std::uint64_t> fileSize(const std::string& path);
+
+// Gives `target` the last-access and last-write times of `source`.
+bool copyFileTimes(const std::string& source, const std::string& target);
 
 // The path of the regular file in `folder` whose name equals `name` without regard
 // to case; an exact match wins, else the first match in name order. nullopt when
