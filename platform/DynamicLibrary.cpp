@@ -34,7 +34,7 @@ LibraryHandle loadPath(const std::string& fullPath)
     return dlopen(fullPath.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
-void* resolve(LibraryHandle library, const char* name)
+void* resolveSymbol(LibraryHandle library, const char* name)
 {
     if (!library || !name)
         return nullptr;

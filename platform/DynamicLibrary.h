@@ -26,7 +26,7 @@ LibraryHandle loadPlugin(std::string_view name);
 LibraryHandle loadPath(const std::string& fullPath);
 
 // The address of an exported symbol; null when absent or `library` is null.
-void* resolve(LibraryHandle library, const char* name);
+void* resolveSymbol(LibraryHandle library, const char* name);
 
 // Drops one reference; null is ignored.
 void freeLibrary(LibraryHandle library);

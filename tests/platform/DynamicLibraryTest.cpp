@@ -22,7 +22,7 @@ using ProbeFunction = int (*)();
 // The file that a loaded library's probe function lives in.
 std::string probeFile(LibraryHandle library)
 {
-    void* probe = resolve(library, "platformProbeValue");
+    void* probe = resolveSymbol(library, "platformProbeValue");
     Dl_info info{};
     if (!probe || !dladdr(probe, &info) || !info.dli_fname)
         return {};
@@ -31,7 +31,7 @@ std::string probeFile(LibraryHandle library)
 
 int callProbe(LibraryHandle library)
 {
-    const auto probe = reinterpret_cast<ProbeFunction>(resolve(library, "platformProbeValue"));
+    const auto probe = reinterpret_cast<ProbeFunction>(resolveSymbol(library, "platformProbeValue"));
     return probe ? probe() : -1;
 }
 
@@ -61,7 +61,7 @@ TEST_F(DynamicLibrary, LoadsAPluginFromTheProgramsFolderWhateverTheCaseOfItsName
     EXPECT_EQ(mixed, lower);
     EXPECT_EQ(callProbe(lower), 42);
     EXPECT_EQ(probeFile(lower), probe);
-    EXPECT_EQ(resolve(lower, "noSuchFunction"), nullptr);
+    EXPECT_EQ(resolveSymbol(lower, "noSuchFunction"), nullptr);
     freeLibrary(mixed);
     freeLibrary(upper);
     // The first reference still holds the library.
@@ -164,7 +164,7 @@ TEST_F(DynamicLibrary, AFileThatIsNoLibraryDoesNotLoad)
     testing::writeFile(plugins.file("text.dll"), "not a shared object");
     EXPECT_EQ(loadPlugin("text.dll"), nullptr);
     EXPECT_EQ(loadPath(plugins.file("text.dll")), nullptr);
-    EXPECT_EQ(resolve(nullptr, "platformProbeValue"), nullptr);
+    EXPECT_EQ(resolveSymbol(nullptr, "platformProbeValue"), nullptr);
     freeLibrary(nullptr);
 }
 
