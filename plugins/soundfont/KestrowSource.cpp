@@ -125,7 +125,7 @@ const void* KestrowSource::getSample(const SourceEntry* entry, SampleRequest* re
 int KestrowSource::produce(const KestrowSettings& settings, SampleRequest& request)
 {
     const std::shared_ptr<SoundFontBank> bank =
-        banks_.get(folder_ + settings.bankFile, &SoundFontBank::open);
+        banks_.get(finder_.path(folder_, settings.bankFile), &SoundFontBank::open);
     if (!bank)
         return kCantOpen;
     return produceSample(*bank, settings, request, samples_, current_);

@@ -13,6 +13,7 @@
 #include "plugin-api/SampleRequest.h"
 #include "plugins/common/BankCache.h"
 #include "plugins/common/ErrorTexts.h"
+#include "plugins/common/LibraryFolder.h"
 #include "plugins/common/SampleCache.h"
 #include "plugins/soundfont/KestrowErrors.h"
 #include "plugins/soundfont/KestrowRecord.h"
@@ -58,6 +59,7 @@ private:
 
     mutable std::mutex mutex_;
     std::string folder_;
+    plugin::BankFinder finder_;
     plugin::BankCache<SoundFontBank> banks_{kBankCacheSize};
     plugin::SampleCache samples_{kSampleCacheBytes};
     // What the last successful call returned; kept alive until the next call.
