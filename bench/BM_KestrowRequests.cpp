@@ -16,11 +16,13 @@ using namespace orlim;
 
 constexpr const char* kFolder = "/usr/share/sounds/sf2/";
 constexpr const char* kBank = "TimGM6mb.sf2";
+// Documents store bank names lower-cased; the file keeps its own case.
+constexpr const char* kStoredName = "timgm6mb.sf2";
 constexpr int kRequests = 10000;
 
 std::vector<std::uint8_t> entryFor(int bank, int program)
 {
-    std::vector<std::uint8_t> record(93 + std::strlen(kBank), 0);
+    std::vector<std::uint8_t> record(93 + std::strlen(kStoredName), 0);
     auto set16 = [&](std::size_t offset, int value) {
         const auto v = static_cast<std::uint16_t>(value);
         std::memcpy(record.data() + offset, &v, 2);
@@ -31,7 +33,7 @@ std::vector<std::uint8_t> entryFor(int bank, int program)
     set16(78, program);
     set16(80, 400);
     set16(82, 8000);
-    std::memcpy(record.data() + 88, kBank, std::strlen(kBank));
+    std::memcpy(record.data() + 88, kStoredName, std::strlen(kStoredName));
     return record;
 }
 

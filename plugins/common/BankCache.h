@@ -27,13 +27,14 @@ class BankCache {
 public:
     explicit BankCache(std::size_t capacity) : capacity_(capacity == 0 ? 1 : capacity) {}
 
-    // The reading of the current version of the file at `path`: the kept one while the
-    // file has not changed, otherwise `load(path)` (a std::shared_ptr<Bank>), which is
-    // kept unless it is null. Null when the file is gone.
+    // The reading of the current version of the file at `path`, whose identity the
+    // caller has just taken (nothing when there is no such file): the kept reading while
+    // the file has not changed, otherwise `load(path)` (a std::shared_ptr<Bank>), which
+    // is kept unless it is null. Null when the file is gone.
     template <class Load>
-    std::shared_ptr<Bank> get(const std::string& path, Load&& load)
+    std::shared_ptr<Bank> get(const std::string& path, const std::optional<FileIdentity>& identity,
+                              Load&& load)
     {
-        const std::optional<FileIdentity> identity = fileIdentity(path);
         for (auto it = entries_.begin(); it != entries_.end(); ++it) {
             if (it->path != path)
                 continue;

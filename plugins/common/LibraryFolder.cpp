@@ -2,7 +2,6 @@
 
 #include "platform/Files.h"
 #include "platform/Settings.h"
-#include "plugins/common/FileIdentity.h"
 
 namespace orlim::plugin {
 
@@ -22,26 +21,26 @@ std::string startLibraryFolder(std::string_view application, std::string_view su
     return folder;
 }
 
-std::string BankFinder::path(const std::string& folder, const std::string& name)
+BankFinder::Found BankFinder::find(const std::string& folder, const std::string& name)
 {
-    std::string exact = folder + name;
-    if (name.empty() || fileIdentity(exact))
+    Found exact{folder + name, fileIdentity(folder + name)};
+    if (exact.identity || name.empty())
         return exact;
-    if (const auto known = matches_.find(exact); known != matches_.end()) {
-        if (fileIdentity(known->second))
-            return known->second;
+    if (const auto known = matches_.find(exact.path); known != matches_.end()) {
+        if (auto identity = fileIdentity(known->second))
+            return {known->second, identity};
         matches_.erase(known);
     }
-    const std::size_t slash = exact.rfind('/');
-    const std::string inFolder = slash == std::string::npos ? std::string(".") : exact.substr(0, slash);
-    const auto found = findFileInFolder(inFolder, exact.substr(slash == std::string::npos ? 0 : slash + 1));
+    const std::size_t slash = exact.path.rfind('/');
+    const std::string inFolder = slash == std::string::npos ? std::string(".") : exact.path.substr(0, slash);
+    const auto found = findFileInFolder(inFolder, exact.path.substr(slash == std::string::npos ? 0 : slash + 1));
     if (!found)
         return exact;
     // Names come from documents; a bounded memory is enough for any song.
     if (matches_.size() >= 256)
         matches_.clear();
-    matches_.emplace(exact, *found);
-    return *found;
+    matches_.emplace(exact.path, *found);
+    return {*found, fileIdentity(*found)};
 }
 
 } // namespace orlim::plugin

@@ -3,9 +3,12 @@
 // starts, with the installation folder as the fallback; and how a bank's file is found
 // there.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+#include "plugins/common/FileIdentity.h"
 
 namespace orlim::plugin {
 
@@ -21,10 +24,15 @@ std::string startLibraryFolder(std::string_view application, std::string_view su
 // per note. Not thread-safe: the owner guards it.
 class BankFinder {
 public:
-    // The path of the bank `name` relative to `folder` (which ends with "/"): the exact
-    // path when that file exists, else a file in the same folder whose name differs
-    // only in case, else the exact path.
-    std::string path(const std::string& folder, const std::string& name);
+    struct Found {
+        std::string path;
+        std::optional<FileIdentity> identity; // nothing when there is no such file
+    };
+
+    // The bank `name` relative to `folder` (which ends with "/"): the exact path when
+    // that file exists, else a file in the same folder whose name differs only in
+    // case, else the exact path of a file that is not there.
+    Found find(const std::string& folder, const std::string& name);
 
 private:
     std::unordered_map<std::string, std::string> matches_;

@@ -124,8 +124,8 @@ const void* KestrowSource::getSample(const SourceEntry* entry, SampleRequest* re
 
 int KestrowSource::produce(const KestrowSettings& settings, SampleRequest& request)
 {
-    const std::shared_ptr<SoundFontBank> bank =
-        banks_.get(finder_.path(folder_, settings.bankFile), &SoundFontBank::open);
+    const plugin::BankFinder::Found file = finder_.find(folder_, settings.bankFile);
+    const std::shared_ptr<SoundFontBank> bank = banks_.get(file.path, file.identity, &SoundFontBank::open);
     if (!bank)
         return kCantOpen;
     return produceSample(*bank, settings, request, samples_, current_);

@@ -66,16 +66,16 @@ TEST(BankCache, LoadsOncePerFileVersionAndForgetsDeletedFiles)
     BankCache<std::string> cache(2);
     auto load = [](const std::string& p) { return std::make_shared<std::string>(testing::readFile(p)); };
 
-    EXPECT_EQ(*cache.get(path, load), "one");
-    EXPECT_EQ(*cache.get(path, load), "one");
+    EXPECT_EQ(*cache.get(path, fileIdentity(path), load), "one");
+    EXPECT_EQ(*cache.get(path, fileIdentity(path), load), "one");
     EXPECT_EQ(cache.loads(), 1u);
 
     testing::writeFile(path, "three");
-    EXPECT_EQ(*cache.get(path, load), "three");
+    EXPECT_EQ(*cache.get(path, fileIdentity(path), load), "three");
     EXPECT_EQ(cache.loads(), 2u);
 
     std::filesystem::remove(path);
-    EXPECT_EQ(cache.get(path, load), nullptr);
+    EXPECT_EQ(cache.get(path, fileIdentity(path), load), nullptr);
     EXPECT_EQ(cache.size(), 0u);
 }
 
@@ -86,10 +86,10 @@ TEST(BankCache, KeepsAtMostItsCapacity)
     auto load = [](const std::string& p) { return std::make_shared<std::string>(p); };
     for (const char* name : {"a", "b", "c"}) {
         testing::writeFile(dir.file(name), name);
-        cache.get(dir.file(name), load);
+        cache.get(dir.file(name), fileIdentity(dir.file(name)), load);
     }
     EXPECT_EQ(cache.size(), 2u);
-    cache.get(dir.file("a"), load); // evicted first, so read again
+    cache.get(dir.file("a"), fileIdentity(dir.file("a")), load); // evicted first, so read again
     EXPECT_EQ(cache.loads(), 4u);
 }
 
@@ -103,8 +103,8 @@ TEST(BankCache, DoesNotKeepAFailedLoad)
         ++calls;
         return std::shared_ptr<std::string>();
     };
-    EXPECT_EQ(cache.get(dir.file("a"), fail), nullptr);
-    EXPECT_EQ(cache.get(dir.file("a"), fail), nullptr);
+    EXPECT_EQ(cache.get(dir.file("a"), fileIdentity(dir.file("a")), fail), nullptr);
+    EXPECT_EQ(cache.get(dir.file("a"), fileIdentity(dir.file("a")), fail), nullptr);
     EXPECT_EQ(calls, 2);
 }
 
