@@ -33,7 +33,6 @@ public:
     void insert(const SampleKey& key, SampleBlock block);
 
     std::size_t bytesHeld() const noexcept { return held_; }
-    std::size_t blockCount() const noexcept { return order_.size(); }
     std::size_t budget() const noexcept { return budget_; }
 
 private:

@@ -75,18 +75,6 @@ std::uint32_t absoluteFrequency(double cents)
 
 KestrowSource::KestrowSource(std::string libraryFolder) : folder_(std::move(libraryFolder)) {}
 
-std::string KestrowSource::libraryFolder() const
-{
-    std::lock_guard lock(mutex_);
-    return folder_;
-}
-
-void KestrowSource::setLibraryFolder(std::string folder)
-{
-    std::lock_guard lock(mutex_);
-    folder_ = std::move(folder);
-}
-
 std::uint64_t KestrowSource::bankReads() const
 {
     std::lock_guard lock(mutex_);

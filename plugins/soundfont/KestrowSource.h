@@ -47,9 +47,6 @@ public:
     const char* lastError() const noexcept { return errors_.text(); }
     int lastErrorNumber() const noexcept { return errors_.number(); }
 
-    std::string libraryFolder() const;
-    void setLibraryFolder(std::string folder);
-
     // How many times a bank's structure was read from its file.
     std::uint64_t bankReads() const;
     std::size_t sampleBytesCached() const;
@@ -58,7 +55,7 @@ private:
     int produce(const KestrowSettings& settings, SampleRequest& request);
 
     mutable std::mutex mutex_;
-    std::string folder_;
+    const std::string folder_;
     plugin::BankFinder finder_;
     plugin::BankCache<SoundFontBank> banks_{kBankCacheSize};
     plugin::SampleCache samples_{kSampleCacheBytes};
