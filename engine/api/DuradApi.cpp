@@ -3,13 +3,16 @@
 
 #include "engine/include/durad.h"
 
+#include "engine/formats/RwmFile.h"
 #include "engine/model/Durad.h"
 #include "engine/model/DuradEngine.h"
 #include "engine/model/Editing.h"
 #include "engine/model/List.h"
 #include "engine/model/Timeline.h"
 
+#include <cctype>
 #include <new>
+#include <string>
 
 using namespace orlim;
 
@@ -40,6 +43,46 @@ void musDeleteDurad(Durad* durad) noexcept
 const char* musFileName(Durad* durad) noexcept
 {
     return durad ? durad->filePath.c_str() : nullptr;
+}
+
+namespace {
+
+// The last three characters of the path, lower-cased; empty for a shorter path.
+std::string fileKind(const std::string& path)
+{
+    if (path.size() < 3)
+        return {};
+    std::string kind = path.substr(path.size() - 3);
+    for (char& c : kind)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return kind;
+}
+
+} // namespace
+
+int musFileOpen(Durad* durad, const char* path) noexcept
+{
+    if (!durad || !path)
+        return 0;
+    try {
+        const std::string file(path);
+        if (fileKind(file) == "rwm")
+            return readRwm(*durad, file) ? 1 : 0;
+        return 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+int musFileSave(Durad* durad, const char* path) noexcept
+{
+    if (!durad || !path)
+        return 0;
+    try {
+        return writeRwm(*durad, path) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
 int musIsChanged(Durad* durad) noexcept

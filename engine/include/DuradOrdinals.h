@@ -14,6 +14,8 @@ inline constexpr DuradOrdinal kDuradOrdinals[] = {
     {1, "musCreateDurad"},
     {2, "musDeleteDurad"},
     {3, "musFileName"},
+    {4, "musFileOpen"},
+    {5, "musFileSave"},
     {6, "musIsChanged"},
     {7, "musClear"},
     {8, "musGetMeasureIndex"},

@@ -169,6 +169,13 @@ DURAD_API Durad* musCreateDurad(orlim::Window* notifyWindow) noexcept;
 DURAD_API void musDeleteDurad(Durad* durad) noexcept;
 // The path last loaded, imported or saved (owned by the Durad; empty when none).
 DURAD_API const char* musFileName(Durad* durad) noexcept;
+// Loads the file into the Durad by the last three characters of the path, in any
+// case: "rwm" reads a document. Shows the message of a failure and returns 0; other
+// endings return 0 without a message.
+DURAD_API int musFileOpen(Durad* durad, const char* path) noexcept;
+// Writes the Durad as a document; the old file is replaced only when every byte was
+// written. Shows the message of a failure and returns 0.
+DURAD_API int musFileSave(Durad* durad, const char* path) noexcept;
 // 1 when the Durad or any track has unsaved changes.
 DURAD_API int musIsChanged(Durad* durad) noexcept;
 // Empties the Durad to one default track, Beat and tempo; marks it changed; notifies.

@@ -3,7 +3,6 @@
 // `next` link and is owned by the holder of the list's head.
 
 #include <cstddef>
-#include <optional>
 
 namespace orlim {
 
@@ -98,17 +97,20 @@ public:
 
     Record* add(const Record& values)
     {
-        if (!appender_) {
+        if (!started_) {
+            started_ = true;
             Record* first = assignFirst(head_, values);
-            appender_.emplace(head_);
+            appender_ = ListAppender<Record>(head_);
             return first;
         }
-        return appender_->add(new Record(values));
+        return appender_.add(new Record(values));
     }
 
 private:
     Record*& head_;
-    std::optional<ListAppender<Record>> appender_;
+    bool started_ = false;
+    // Only used once the first record is in place.
+    ListAppender<Record> appender_{head_};
 };
 
 // Unlinks `record` (which must be `*link`) and deletes it; `link` then refers to the
