@@ -138,6 +138,13 @@ std::string installationFolder()
     return folder.empty() ? programFolder() : folder;
 }
 
+std::string installedFilePath(const std::string& name)
+{
+    if (name.empty() || name.find('/') != std::string::npos)
+        return name;
+    return installationFolder() + "/" + name;
+}
+
 std::string temporaryFolder()
 {
     const std::string configured = environment("TMPDIR");

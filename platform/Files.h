@@ -20,6 +20,10 @@ std::string programFolder();
 // leaves the folder's "/"). The program's folder when the value is absent or empty.
 std::string installationFolder();
 
+// A file the installation provides, named in the settings: a bare name lies in the
+// installation folder; a path with a folder is used as it stands.
+std::string installedFilePath(const std::string& name);
+
 // The system's folder for temporary files: $TMPDIR when it is absolute, else /tmp.
 std::string temporaryFolder();
 

@@ -3,6 +3,7 @@
 
 #include "engine/include/durad.h"
 
+#include "engine/formats/MidiImport.h"
 #include "engine/formats/RwmFile.h"
 #include "engine/model/Durad.h"
 #include "engine/model/DuradEngine.h"
@@ -66,8 +67,11 @@ int musFileOpen(Durad* durad, const char* path) noexcept
         return 0;
     try {
         const std::string file(path);
-        if (fileKind(file) == "rwm")
+        const std::string kind = fileKind(file);
+        if (kind == "rwm")
             return readRwm(*durad, file) ? 1 : 0;
+        if (kind == "mid")
+            return importMidi(*durad, file, duradEngine().midiPresetPath) ? 1 : 0;
         return 0;
     } catch (const std::bad_alloc&) {
         return 0;

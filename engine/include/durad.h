@@ -170,7 +170,8 @@ DURAD_API void musDeleteDurad(Durad* durad) noexcept;
 // The path last loaded, imported or saved (owned by the Durad; empty when none).
 DURAD_API const char* musFileName(Durad* durad) noexcept;
 // Loads the file into the Durad by the last three characters of the path, in any
-// case: "rwm" reads a document. Shows the message of a failure and returns 0; other
+// case: "rwm" reads a document, "mid" imports a MIDI file with the sources of the
+// preset set by musSetMIDPreset. Shows the message of a failure and returns 0; other
 // endings return 0 without a message.
 DURAD_API int musFileOpen(Durad* durad, const char* path) noexcept;
 // Writes the Durad as a document; the old file is replaced only when every byte was
@@ -284,7 +285,8 @@ DURAD_API DuradInfo* musGetDuradInfo(Durad* durad, DuradInfo* info) noexcept;
 // Copies name, author, executant, copyright and comment (null: empty) into the
 // Durad and marks it changed, without notifying.
 DURAD_API int musSetDuradInfo(Durad* durad, const DuradInfo* info) noexcept;
-// Sets the MIDI source preset file the importer reads (copied; null: empty).
+// Sets the MIDI source preset file the importer reads (copied; null: empty). A bare
+// file name lies in the installation folder; a path with a folder is used as it is.
 DURAD_API void musSetMIDPreset(const char* path) noexcept;
 // Gives track `targetTrack` of `target` copies of the notes, loudness and pan points
 // and plug-in assignments of `sourceTrack`, and the target the source's tempo curve

@@ -1,6 +1,7 @@
 #include "engine/include/durad.h"
 
 #include "platform/MessageBox.h"
+#include "tests/midi/MidiWriter.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,19 @@ TEST_F(FileInterfaceTest, TheKindOfFileIsTheLastThreeCharactersInAnyCase)
         SCOPED_TRACE(path);
         EXPECT_EQ(musFileOpen(durad_, path), 0);
     }
+    EXPECT_TRUE(boxes_.texts().empty());
+}
+
+TEST_F(FileInterfaceTest, AMidFileInAnyCaseIsImported)
+{
+    orlim::testing::MidiTrack track;
+    track.noteOn(0, 0, 60).noteOff(32, 0, 60).end();
+    const std::string path = dir_.file("Song.MID");
+    orlim::testing::writeFile(path, orlim::testing::midiFile(0, 32, {track}));
+    musSetMIDPreset(dir_.file("none.pre").c_str());
+    ASSERT_EQ(musFileOpen(durad_, path.c_str()), 1);
+    EXPECT_EQ(std::string(musFileName(durad_)), path);
+    EXPECT_EQ(musGetDuradLength(durad_), 32u);
     EXPECT_TRUE(boxes_.texts().empty());
 }
 
