@@ -260,11 +260,15 @@ void CMainFrame::createChildFrames()
     staffChild_ = new CStaffFrame;
     soundChild_ = new CSoundFrame;
     studioChild_ = new CStudioFrame;
+    // Cascaded as a new MDI child would be, each a step below and right of the last.
+    const QSize size(520, 340);
+    int step = 0;
     for (CChildFrame* child : {staffChild_, soundChild_, studioChild_}) {
         mdiArea_->addSubWindow(child);
+        child->setGeometry(QRect(QPoint(step, step), size));
         child->show();
+        step += 28;
     }
-    mdiArea_->cascadeSubWindows();
 }
 
 // Menu 129 while a child frame is active, menu 128 (without Edit and Play) otherwise;

@@ -76,8 +76,8 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent);
         QFont font("Monospace");
         font.setStyleHint(QFont::TypeWriter);
-        font.setPixelSize(13);
-        font.setBold(true);
+        // Ten characters must fit the 76 pixels of the display.
+        font.setPixelSize(12);
         setFont(font);
     }
 
