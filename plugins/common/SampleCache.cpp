@@ -7,6 +7,7 @@ std::size_t SampleCache::KeyHash::operator()(const SampleKey& key) const noexcep
     std::uint64_t h = key.bank * 0x9E3779B97F4A7C15ull;
     h ^= key.offset + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
     h ^= key.bytes + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+    h ^= key.variant + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
     return static_cast<std::size_t>(h);
 }
 

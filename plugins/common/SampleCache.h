@@ -18,6 +18,9 @@ struct SampleKey {
     std::uint64_t bank = 0;   // the reading's version (newBankVersion)
     std::uint64_t offset = 0; // file offset of the first byte
     std::uint64_t bytes = 0;
+    // Tells apart blocks a plug-in builds differently from the same bytes of the file
+    // (such as points added after a loop); 0 for the file's bytes as they are.
+    std::uint64_t variant = 0;
 
     bool operator==(const SampleKey&) const = default;
 };

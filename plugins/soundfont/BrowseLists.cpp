@@ -65,27 +65,6 @@ private:
     std::uint64_t position_ = 0;
 };
 
-class BlockWriter {
-public:
-    BlockWriter() : block_(4, 0) {}
-
-    template <typename Entry>
-    void add(const Entry& entry)
-    {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(&entry);
-        block_.insert(block_.end(), bytes, bytes + sizeof(Entry));
-    }
-
-    ListBlock finish()
-    {
-        writeField<std::uint32_t>(block_.data(), 0, static_cast<std::uint32_t>(block_.size()));
-        return std::move(block_);
-    }
-
-private:
-    ListBlock block_;
-};
-
 // The last generator record of a bag, when the bag has one inside the chunk.
 struct GeneratorRecord {
     std::uint16_t generator;
@@ -111,7 +90,7 @@ std::optional<ListBlock> presetList(const std::string& path)
     const std::optional<Table> phdr = walk.next("phdr");
     if (!phdr)
         return fail(kNoSampleChunk);
-    BlockWriter list;
+    plugin::ListBlockWriter list;
     for (std::size_t index = 0; index < phdr->count(kPresetHeaderSize); ++index) {
         const PresetHeader header = presetHeader(*phdr, index);
         PresetListEntry entry{};
@@ -137,7 +116,7 @@ std::optional<ListBlock> instrumentList(const std::string& path, std::uint32_t p
 
     // The later chunks are looked for only when a bag needs them.
     std::optional<Table> pbag, pgen, inst;
-    BlockWriter list;
+    plugin::ListBlockWriter list;
     for (std::size_t index = firstBag; index < endBag; ++index) {
         if (!pbag && !(pbag = walk.next("pbag")))
             return fail(kNoPbag);
@@ -183,7 +162,7 @@ std::optional<ListBlock> zoneList(const std::string& path, std::uint32_t bagInde
     const std::uint16_t endBag = instrumentHeader(*inst, std::size_t{last->amount} + 1).bagIndex;
 
     std::optional<Table> ibag, igen, shdr;
-    BlockWriter list;
+    plugin::ListBlockWriter list;
     for (std::size_t index = firstBag; index < endBag; ++index) {
         if (!ibag && !(ibag = walk.next("ibag")))
             return fail(kNoIbag);

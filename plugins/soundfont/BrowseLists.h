@@ -13,13 +13,15 @@
 #include <vector>
 
 #include "plugin-api/Record.h"
+#include "plugins/common/ListBlock.h"
 
 namespace orlim::kestrow {
 
 // Caption of the plug-in's own message boxes.
 inline constexpr std::string_view kMessageCaption = "Kestrow";
 
-using ListBlock = std::vector<std::uint8_t>;
+using plugin::ListBlock;
+using plugin::listEntries;
 
 #pragma pack(push, 1)
 
@@ -64,22 +66,5 @@ std::optional<ListBlock> presetList(const std::string& path);
 std::optional<ListBlock> instrumentList(const std::string& path, std::uint32_t presetIndex);
 // The zones of the instrument that preset bag `bagIndex` names.
 std::optional<ListBlock> zoneList(const std::string& path, std::uint32_t bagIndex);
-
-// The entries of a list block, copied out.
-template <typename Entry>
-std::vector<Entry> listEntries(const ListBlock& block)
-{
-    std::vector<Entry> entries;
-    if (block.size() < 4)
-        return entries;
-    std::size_t used = readField<std::uint32_t>(block.data(), 0);
-    used = used < block.size() ? used : block.size();
-    for (std::size_t at = 4; at + sizeof(Entry) <= used; at += sizeof(Entry)) {
-        Entry entry;
-        std::memcpy(&entry, block.data() + at, sizeof(Entry));
-        entries.push_back(entry);
-    }
-    return entries;
-}
 
 } // namespace orlim::kestrow

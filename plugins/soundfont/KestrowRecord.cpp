@@ -1,6 +1,6 @@
 #include "plugins/soundfont/KestrowRecord.h"
 
-#include <cstring>
+#include "plugins/common/RecordText.h"
 
 namespace orlim::kestrow {
 
@@ -19,10 +19,7 @@ KestrowSettings decodeRecord(const SourceEntry* entry)
     settings.relativeCutoff = readField<std::uint16_t>(entry, RecordOffset::relativeCutoff);
     settings.fixedCutoff = readField<std::uint16_t>(entry, RecordOffset::fixedCutoff);
     settings.cutoffMode = readField<std::int16_t>(entry, RecordOffset::cutoffMode);
-    const char* name = reinterpret_cast<const char*>(entry) + RecordOffset::bankFile;
-    const std::size_t room = length - RecordOffset::bankFile;
-    const void* nul = std::memchr(name, '\0', room);
-    settings.bankFile.assign(name, nul ? static_cast<const char*>(nul) - name : room);
+    settings.bankFile = plugin::trailingText(entry, RecordOffset::bankFile);
     return settings;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
-// What the kestrow tests share: a bank folder with a source reading from it, and
-// requests built the way the engine builds them.
+// What the kestrow tests share: a bank folder with a source reading from it.
 
 #include <cstdint>
 #include <string>
@@ -11,26 +10,10 @@
 #include "plugin-api/SampleRequest.h"
 #include "plugins/soundfont/KestrowSource.h"
 #include "tests/soundfont/SoundFontWriter.h"
+#include "tests/support/SourceRequests.h"
 #include "tests/support/TempDir.h"
 
 namespace orlim::testing {
-
-inline SampleRequest noteRequest(int pitch, int loudness = 0, std::uint32_t totalSamples = 44100,
-                                 std::uint32_t outRate = 44100)
-{
-    SampleRequest request{};
-    request.pitch = static_cast<std::int16_t>(pitch);
-    request.loudness = static_cast<std::int16_t>(loudness);
-    request.outBytes = 2;
-    request.outRate = outRate;
-    request.totalSamples = totalSamples;
-    return request;
-}
-
-inline const SourceEntry* asEntry(const std::vector<std::uint8_t>& record)
-{
-    return reinterpret_cast<const SourceEntry*>(record.data());
-}
 
 class KestrowTest : public ::testing::Test {
 protected:
