@@ -12,6 +12,7 @@
 
 #include "plugin-api/Entries.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // A point of a note's pitch or loudness curve.
@@ -153,6 +154,43 @@ struct Durad;
 namespace orlim {
 class Window; // platform/Window.h: a notification target
 }
+
+#pragma pack(push, 1)
+// The wave format of a render: the 18 bytes that also form a wave file's "fmt " chunk.
+struct WaveFormat {
+    std::uint16_t formatTag;      // 1 = PCM
+    std::uint16_t channels;       // 1..6 are rendered; further channels stay silent
+    std::uint32_t samplesPerSec;
+    std::uint32_t avgBytesPerSec;
+    std::uint16_t blockAlign;     // bytes per frame
+    std::uint16_t bitsPerSample;  // 8, 16, 24 or 32; every width is signed
+    std::uint16_t extraSize;      // 0
+};
+#pragma pack(pop)
+static_assert(sizeof(WaveFormat) == 18);
+static_assert(offsetof(WaveFormat, channels) == 2);
+static_assert(offsetof(WaveFormat, samplesPerSec) == 4);
+static_assert(offsetof(WaveFormat, avgBytesPerSec) == 8);
+static_assert(offsetof(WaveFormat, blockAlign) == 12);
+static_assert(offsetof(WaveFormat, bitsPerSample) == 14);
+static_assert(offsetof(WaveFormat, extraSize) == 16);
+
+// PlayRequest flags.
+inline constexpr std::uint8_t kPlayStopOnError = 1u << 0; // an error is shown in a box and ends the pass
+inline constexpr std::uint8_t kPlayDisableEffect = 1u << 1; // effect entries are ignored
+
+// What to play or save, in which format, for whom. Owned by the caller, who keeps it
+// unchanged until playback or saving has ended; the engine keeps a pointer to it and
+// writes the clamped end back.
+struct PlayRequest {
+    orlim::Window* notifyWindow = nullptr; // receives POSITION, PLAYEND and ERROR; may be null
+    Durad* music = nullptr;
+    const std::uint8_t* muteMask = nullptr; // a byte per track, nonzero = silent; null = all audible
+    std::uint32_t start = 0;                // first position, ticks
+    std::uint32_t end = 0;                  // last position, ticks, inclusive
+    WaveFormat format{};
+    std::uint8_t flags = 0;                 // kPlayStopOnError, kPlayDisableEffect
+};
 
 #define DURAD_API extern "C" __attribute__((visibility("default")))
 
