@@ -6,6 +6,7 @@
 #include <string>
 
 #include "editor/shell/RecentFileList.h"
+#include "engine/dialogs/SaveWaveDialog.h"
 #include "platform/qt/BusyMouseFilter.h"
 
 struct Durad;
@@ -47,6 +48,8 @@ private:
     Durad* music_ = nullptr;
     RecentFileList recentFiles_;
     BusyMouseFilter mouseFilter_;
+    // Wave saving shows its progress in the "Saving Wave" dialog.
+    SaveWaveDialogInstaller saveWaveDialog_;
     bool started_ = false;
 };
 

@@ -1,6 +1,8 @@
 #include <QLabel>
 #include <QSlider>
 
+#include <cstring>
+
 #include "editor/shell/CPlayBar.h"
 #include "editor/shell/EditorSettings.h"
 #include "engine/include/DuradMessages.h"
@@ -287,6 +289,71 @@ TEST_F(Transport, AnEffectAuditionPlaysItsRangeAndReportsToTheDialogWindow)
     EXPECT_EQ(request.end, 192u);
     EXPECT_EQ(sendMessage(frame->window(), WM_MUS_PREVIEWEFFECT, 0, reinterpret_cast<LParam>(effect.data())), -1);
     musEndPlay();
+}
+
+} // namespace
+} // namespace orlim::testing
+
+namespace orlim::testing {
+namespace {
+
+std::uint32_t readU32(const std::string& bytes, std::size_t offset)
+{
+    std::uint32_t value = 0;
+    std::memcpy(&value, bytes.data() + offset, 4);
+    return value;
+}
+
+std::uint16_t readU16(const std::string& bytes, std::size_t offset)
+{
+    std::uint16_t value = 0;
+    std::memcpy(&value, bytes.data() + offset, 2);
+    return value;
+}
+
+TEST_F(Transport, SaveWaveWritesTheWholeMusicInTheSavingFormatOfTheSettings)
+{
+    TempDir files;
+    musInsertNote(music, 0, 0, 60, 64);
+    ASSERT_EQ(musFileSave(music, files.file("tune.v2.rwm").c_str()), 1);
+    editorSettings().writeInt("Player", "Channels", 1);
+    editorSettings().writeInt("Player", "SaveRate", 11025);
+    sendMessage(frame->window(), WM_MUS_POSITION, 1, 32);
+    const std::string target = files.file("tune.wav");
+    dialogAnswers.push_back(target);
+    frame->onCommand(32877);
+
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].filter, "Wave Form File(*.wav)|*.wav|All File(*.*)|*.*||");
+    EXPECT_EQ(dialogs[0].defaultSuffix, "wav");
+    EXPECT_EQ(dialogs[0].defaultName, files.file("tune.wav"));
+    const PlayRequest& request = frame->playRequest();
+    EXPECT_EQ(request.start, 0u);
+    EXPECT_EQ(request.end, 64u);
+    EXPECT_EQ(request.flags, 0);
+    EXPECT_EQ(request.notifyWindow, frame->window());
+
+    const std::string wave = readFile(target);
+    ASSERT_GE(wave.size(), 46u);
+    EXPECT_EQ(wave.substr(0, 4), "RIFF");
+    EXPECT_EQ(wave.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(readU32(wave, 16), 18u);
+    EXPECT_EQ(readU16(wave, 20), 1);
+    EXPECT_EQ(readU16(wave, 22), 1);
+    EXPECT_EQ(readU32(wave, 24), 11025u);
+    EXPECT_EQ(readU32(wave, 28), 22050u);
+    EXPECT_EQ(readU16(wave, 32), 2);
+    EXPECT_EQ(readU16(wave, 34), 16);
+    EXPECT_EQ(wave.substr(38, 4), "data");
+    EXPECT_GT(readU32(wave, 42), 0u);
+}
+
+TEST_F(Transport, CancellingTheWaveFileDialogSavesNothing)
+{
+    musInsertNote(music, 0, 0, 60, 64);
+    frame->onCommand(32877);
+    EXPECT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].defaultName, "");
 }
 
 } // namespace
