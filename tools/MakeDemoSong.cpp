@@ -1,12 +1,14 @@
-// orlim-make-demo OUTPUT.mid
+// orlim-make-demo OUTPUT.mid [REPEATS]
 //
 // Writes a short General MIDI song of the project's own: eight bars in C major with
-// a piano, a bass, strings, a flute melody and drums, one instrument per channel.
-// The README's run command renders it, and the renderer's end-to-end test uses it.
+// a piano, a bass, strings, a flute melody and drums, one instrument per channel,
+// played REPEATS times (default 1; 12 make about three minutes). The README's run
+// command renders it, the renderer's end-to-end test and the benchmarks use it.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,7 @@ namespace {
 
 constexpr int kTicksPerQuarter = 96;
 constexpr int kBar = 4 * kTicksPerQuarter;
-constexpr int kBars = 8;
+constexpr int kBarsPerRound = 8;
 
 struct Event {
     int time;
@@ -85,10 +87,12 @@ constexpr int kMelody[] = {72, 74, 76, 79, 76, 74, 72, 69, 72, 71, 67, 69, 71, 7
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: orlim-make-demo OUTPUT.mid\n");
+    const int repeats = argc == 3 ? std::atoi(argv[2]) : 1;
+    if (argc < 2 || argc > 3 || repeats < 1 || repeats > 1000) {
+        std::fprintf(stderr, "usage: orlim-make-demo OUTPUT.mid [REPEATS 1..1000]\n");
         return 2;
     }
+    const int bars = kBarsPerRound * repeats;
     Track conductor;
     conductor.meta(0, 0x03, "Orlim Durad demo");
     conductor.meta(0, 0x51, Track::bigEndian(500000, 3)); // 120 quarter notes a minute
@@ -104,10 +108,11 @@ int main(int argc, char** argv)
     strings.controller(0, 2, 10, 90);
     strings.controller(0, 2, 7, 80);
 
-    for (int bar = 0; bar < kBars; ++bar) {
+    for (int bar = 0; bar < bars; ++bar) {
         const int start = bar * kBar;
-        const int root = kRoots[bar];
-        const int third = root + (kMinor[bar] ? 3 : 4);
+        const int chord = bar % kBarsPerRound;
+        const int root = kRoots[chord];
+        const int third = root + (kMinor[chord] ? 3 : 4);
         for (int beat = 0; beat < 4; ++beat) {
             const int at = start + beat * kTicksPerQuarter;
             for (int key : {root + 12, third + 12, root + 19})
@@ -119,13 +124,13 @@ int main(int argc, char** argv)
         }
         strings.note(start, kBar, 2, root + 24, 60);
         strings.note(start, kBar, 2, third + 24, 60);
-        flute.note(start, kBar / 2, 3, kMelody[2 * bar], 85);
-        flute.note(start + kBar / 2, kBar / 2, 3, kMelody[2 * bar + 1], 85);
+        flute.note(start, kBar / 2, 3, kMelody[2 * chord], 85);
+        flute.note(start + kBar / 2, kBar / 2, 3, kMelody[2 * chord + 1], 85);
     }
-    drums.note(kBars * kBar, kTicksPerQuarter, 9, 49, 110);
-    piano.note(kBars * kBar, 2 * kBar, 0, 60, 90);
-    piano.note(kBars * kBar, 2 * kBar, 0, 64, 90);
-    piano.note(kBars * kBar, 2 * kBar, 0, 67, 90);
+    drums.note(bars * kBar, kTicksPerQuarter, 9, 49, 110);
+    piano.note(bars * kBar, 2 * kBar, 0, 60, 90);
+    piano.note(bars * kBar, 2 * kBar, 0, 64, 90);
+    piano.note(bars * kBar, 2 * kBar, 0, 67, 90);
 
     const std::vector<const Track*> tracks = {&conductor, &piano, &bass, &strings, &flute, &drums};
     std::string file = "MThd" + Track::bigEndian(6, 4) + Track::bigEndian(1, 2) +
