@@ -11,6 +11,7 @@
 #include "engine/include/DuradMessages.h"
 #include "platform/Files.h"
 #include "tests/editor/EditorFixture.h"
+#include "tests/midi/MidiWriter.h"
 
 namespace orlim::testing {
 namespace {
@@ -270,15 +271,23 @@ TEST_F(Commands, SaveWritesADocumentInPlaceWithoutTouchingTheTitle)
     EXPECT_EQ(frame->windowTitle(), title);
 }
 
-TEST_F(Commands, SaveOfAMusicFromAnotherKindOfFileGoesToSaveAsWithTheRwmName)
+TEST_F(Commands, SaveOfAMusicReadFromAMidiFileGoesToSaveAsWithTheRwmName)
 {
     TempDir files;
     const std::string imported = files.file("tune.mid");
-    ASSERT_EQ(musFileSave(music, imported.c_str()), 1);
+    MidiTrack track;
+    track.noteOn(0, 0, 60).noteOff(96, 0, 60).end();
+    writeFile(imported, midiFile(0, 96, {track}));
+    dialogAnswers.push_back(imported);
+    frame->onCommand(57601);
+    ASSERT_EQ(std::string(musFileName(music)), imported);
+    EXPECT_EQ(musGetDuradLength(music), 32u);
+    EXPECT_TRUE(boxes.entries().empty());
+
     frame->onCommand(57603);
-    ASSERT_EQ(dialogs.size(), 1u);
-    EXPECT_EQ(dialogs[0].kind, FileDialogRequest::Kind::Save);
-    EXPECT_EQ(dialogs[0].defaultName, files.file("tune.rwm"));
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[1].kind, FileDialogRequest::Kind::Save);
+    EXPECT_EQ(dialogs[1].defaultName, files.file("tune.rwm"));
 }
 
 TEST_F(Commands, NewAsksToSaveAChangedMusicAndGoesOnOnlyWhenThatWasSettled)
