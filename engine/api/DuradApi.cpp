@@ -10,8 +10,11 @@
 #include "engine/model/Editing.h"
 #include "engine/model/List.h"
 #include "engine/model/Timeline.h"
+#include "engine/render/Playback.h"
+#include "engine/render/SaveWave.h"
 
 #include <cctype>
+#include <exception>
 #include <new>
 #include <string>
 
@@ -405,4 +408,39 @@ void musSetMIDPreset(const char* path) noexcept
 int musCopyTrack(Durad* source, int sourceTrack, Durad* target, int targetTrack) noexcept
 {
     return source && target ? copyTrack(*source, sourceTrack, *target, targetTrack) : 0;
+}
+
+int musPlay(PlayRequest* request) noexcept
+{
+    if (!request)
+        return 0;
+    try {
+        return enginePlayback().play(*request) ? 1 : 0;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+void musEndPlay(void) noexcept
+{
+    try {
+        enginePlayback().endPlay();
+    } catch (const std::exception&) {
+    }
+}
+
+int musIsPlaying(void) noexcept
+{
+    return enginePlayback().isPlaying() ? 1 : 0;
+}
+
+int musSaveWave(const char* path, PlayRequest* request) noexcept
+{
+    if (!path || !request)
+        return 0;
+    try {
+        return saveWave(path, *request) ? 1 : 0;
+    } catch (const std::exception&) {
+        return 0;
+    }
 }

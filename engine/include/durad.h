@@ -243,6 +243,14 @@ DURAD_API MeasureCell** musGetGMeasure(Durad* durad, int first, int* last, int f
 DURAD_API std::uint32_t musGetDuradLength(Durad* durad) noexcept;
 // The position reached after `milliseconds` of playing from the start.
 DURAD_API std::uint32_t musTimeToPos(Durad* durad, std::uint32_t milliseconds) noexcept;
+// Plays the range (request kept till the end; end clamped, written back); 0 if none. Caller's thread, serving its timers.
+DURAD_API int musPlay(PlayRequest* request) noexcept;
+// Stops playback and rendering from any state and posts WM_MUS_PLAYEND. The thread that called musPlay.
+DURAD_API void musEndPlay(void) noexcept;
+// 1 while the wave-out device is open, the last buffers draining included. Any thread.
+DURAD_API int musIsPlaying(void) noexcept;
+// Saves the whole music (start, end rewritten) as a wave file, modally with progress; 1 when written. UI thread.
+DURAD_API int musSaveWave(const char* path, PlayRequest* request) noexcept;
 // The TempoPoint in force; never null for a Durad.
 DURAD_API TempoPoint* musGetTempo(Durad* durad, std::uint32_t position) noexcept;
 // The TempoPoint after the one in force, or null.

@@ -63,7 +63,6 @@ TEST(Exports, EveryNumberedFunctionResolvesByName)
         SCOPED_TRACE(ordinal.name);
         EXPECT_NE(dlsym(library, ordinal.name), nullptr);
     }
-    EXPECT_EQ(dlsym(library, "musPlay"), nullptr) << "playback is not part of the library yet";
     dlclose(library);
 }
 
