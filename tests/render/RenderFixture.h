@@ -15,6 +15,7 @@
 #include "engine/model/Editing.h"
 #include "engine/render/RenderPass.h"
 #include "engine/render/RenderState.h"
+#include "engine/render/StreamBuffer.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Settings.h"
 #include "platform/Window.h"
