@@ -111,6 +111,9 @@ CPlayBar::CPlayBar(CMainFrame& frame) : QToolBar("Play", &frame), frame_(frame)
         }
         auto* action = new QAction(QIcon(toolBarImage(id)), buttonText(id), button);
         action->setData(id);
+        // The same prompt in the status bar as the command's menu entry.
+        if (const QAction* entry = frame_.commandAction(id))
+            action->setStatusTip(entry->statusTip());
         if (id == kPlay) {
             action->setCheckable(true);
             playAction_ = action;

@@ -1,5 +1,8 @@
 #include <QLabel>
 #include <QSlider>
+#include <QToolButton>
+
+#include <algorithm>
 
 #include <cstring>
 
@@ -354,6 +357,45 @@ TEST_F(Transport, CancellingTheWaveFileDialogSavesNothing)
     frame->onCommand(32877);
     EXPECT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].defaultName, "");
+}
+
+} // namespace
+} // namespace orlim::testing
+
+namespace orlim::testing {
+namespace {
+
+TEST_F(Transport, ThePlayBarHasItsSlotsInOrderWithOnlyTheTransportButtonsEnabled)
+{
+    QList<QToolButton*> buttons = frame->playBar()->findChildren<QToolButton*>();
+    // The bar's own extension button is not a slot.
+    buttons.removeIf([this](QToolButton* b) { return b->parentWidget() == frame->playBar(); });
+    std::sort(buttons.begin(), buttons.end(),
+              [](QToolButton* a, QToolButton* b) { return a->x() < b->x(); });
+    std::vector<int> order;
+    std::vector<QString> prompts;
+    for (QToolButton* button : buttons) {
+        QAction* action = button->defaultAction();
+        order.push_back(action ? action->data().toInt() : 0);
+        EXPECT_EQ(button->isEnabled(), action != nullptr);
+        if (action)
+            prompts.push_back(action->statusTip());
+    }
+    EXPECT_EQ(order, (std::vector<int>{0, 0, 0, 0, 32848, 32855, 32852, 32853, 1120, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(prompts, (std::vector<QString>{"Play the music", "", "Rewind the play positon",
+                                             "Forward the play position", "Stop playing"}));
+}
+
+TEST_F(Transport, AClickOnPlayDoesNotPressItWhenNothingCanPlay)
+{
+    QToolButton* play = nullptr;
+    for (QToolButton* button : frame->playBar()->findChildren<QToolButton*>())
+        if (button->defaultAction() && button->defaultAction()->data().toInt() == 32848)
+            play = button;
+    ASSERT_NE(play, nullptr);
+    play->click();
+    EXPECT_FALSE(play->isChecked());
+    EXPECT_FALSE(frame->playBar()->isPlayPressed());
 }
 
 } // namespace
