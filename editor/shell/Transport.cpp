@@ -189,7 +189,9 @@ std::intptr_t CMainFrame::previewSource(int track, const SourceEntry* entry)
             break;
         }
     }
-    musInsertSource(audition_, 0, entry);
+    // A record the engine refuses would leave the audition playing some other sound.
+    if (!musInsertSource(audition_, 0, entry))
+        return -1;
     const SourceEntry* next = nullptr;
     for (int i = 0; const SourceEntry* source = musGetSource(audition_, 0, i); ++i) {
         if (source->start > start) {
@@ -216,7 +218,8 @@ std::intptr_t CMainFrame::previewEffect(int track, const EffectEntry* entry)
     musClear(audition_);
     if (!musCopyTrack(music_, track, audition_, 0))
         return -1;
-    musInsertEffect(audition_, 0, entry);
+    if (!musInsertEffect(audition_, 0, entry))
+        return -1;
     rebuildRequestFlags();
     playRequest_ = PlayRequest{};
     playRequest_.notifyWindow = effectAuditionWindow_;

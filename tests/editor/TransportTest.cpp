@@ -275,6 +275,13 @@ TEST_F(Transport, AnAuditionThatCannotPlayOrCopyAnswersMinusOne)
     EXPECT_EQ(musIsPlaying(), 0);
     const auto trial = sourceEntry(0, "Organ");
     EXPECT_EQ(sendMessage(frame->window(), WM_MUS_PREVIEWSOURCE, 5, reinterpret_cast<LParam>(trial.data())), -1);
+    // A record shorter than its head is refused by the engine, so nothing plays.
+    auto shortRecord = sourceEntry(0, "Organ");
+    const std::uint16_t tooShort = 40;
+    std::memcpy(shortRecord.data(), &tooShort, 2);
+    EXPECT_EQ(sendMessage(frame->window(), WM_MUS_PREVIEWSOURCE, 0, reinterpret_cast<LParam>(shortRecord.data())), -1);
+    EXPECT_EQ(sendMessage(frame->window(), WM_MUS_PREVIEWEFFECT, 0, reinterpret_cast<LParam>(shortRecord.data())), -1);
+    EXPECT_EQ(musIsPlaying(), 0);
 }
 
 TEST_F(Transport, AnEffectAuditionPlaysItsRangeAndReportsToTheDialogWindow)
