@@ -19,6 +19,8 @@ namespace {
 
 using namespace orlim;
 
+constexpr std::uint16_t kOpenCutoffHz = 20000;
+
 std::optional<kestrow::PresetHeader> findPreset(const kestrow::SoundFontBank& bank, int bankNumber, int preset)
 {
     const kestrow::Table& phdr = *bank.phdr;
@@ -43,9 +45,12 @@ std::vector<std::uint8_t> sourceRecord(const std::string& bankName, int bankNumb
     writeField<std::int16_t>(record.data(), kestrow::RecordOffset::bank, static_cast<std::int16_t>(bankNumber));
     writeField<std::int16_t>(record.data(), kestrow::RecordOffset::preset, static_cast<std::int16_t>(preset));
     writeField<std::uint16_t>(record.data(), kestrow::RecordOffset::relativeCutoff, kestrow::kDefaultRelativeCutoff);
-    writeField<std::uint16_t>(record.data(), kestrow::RecordOffset::fixedCutoff, kestrow::kDefaultFixedCutoff);
-    // The bank's own filter settings shape General MIDI sounds best.
-    writeField<std::int16_t>(record.data(), kestrow::RecordOffset::cutoffMode, kestrow::kCutoffDefault);
+    // A fixed cutoff of 20 kHz leaves the samples unfiltered. The bank's own cutoffs
+    // are meant to be opened up by modulators, which the plug-in does not apply: taken
+    // alone they would muffle many General MIDI sounds (the grand piano to near
+    // silence).
+    writeField<std::uint16_t>(record.data(), kestrow::RecordOffset::fixedCutoff, kOpenCutoffHz);
+    writeField<std::int16_t>(record.data(), kestrow::RecordOffset::cutoffMode, kestrow::kCutoffFixed);
     std::memcpy(record.data() + kestrow::RecordOffset::bankFile, bankName.c_str(), bankName.size() + 1);
     return record;
 }
