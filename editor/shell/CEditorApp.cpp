@@ -53,6 +53,8 @@ void CEditorApp::exitInstance()
     if (!started_)
         return;
     started_ = false;
+    // Nothing may still render from the musics about to be deleted.
+    musEndPlay();
     mainFrame_.reset();
     musDeleteDurad(music_);
     music_ = nullptr;

@@ -238,5 +238,18 @@ TEST_F(StartUp, TheRecentFileListKeepsFourFilesMostRecentFirstAcrossRuns)
               (std::vector<std::string>{"/m/c.rwm", "/m/e.rwm", "/m/d.rwm", "/m/b.rwm"}));
 }
 
+TEST_F(StartUp, ExitStopsAMusicThatStillPlaysBeforeDeletingIt)
+{
+    CEditorApp app;
+    app.initInstance();
+    ASSERT_EQ(musInsertNote(app.documentMusic(), 0, 0, 60, 512), 1);
+    app.mainFrame()->onCommand(32848);
+    ASSERT_EQ(musIsPlaying(), 1);
+    app.exitInstance();
+    EXPECT_EQ(musIsPlaying(), 0);
+    EXPECT_EQ(app.mainFrame(), nullptr);
+    EXPECT_EQ(app.documentMusic(), nullptr);
+}
+
 } // namespace
 } // namespace orlim::testing
