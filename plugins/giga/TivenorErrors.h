@@ -5,9 +5,8 @@
 
 namespace orlim::tivenor {
 
+// Text 1, "No errors", is never produced.
 enum Error : int {
-    kNoError = -1,
-    kNoErrors = 1, // the table's first text; never produced
     kCantOpen = 2,
     kNotGiga = 3,
     kNoColh = 4,
