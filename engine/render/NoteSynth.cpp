@@ -11,7 +11,7 @@
 namespace orlim {
 namespace {
 
-// How often the resampler looks at the stop word.
+// How often the resampler looks at the stop word: a multiple of the run length.
 constexpr std::uint32_t kStopCheckMask = 0xFFF;
 
 // Span of a sample of `bytes` bytes, for the width factor between block and output.
@@ -174,47 +174,73 @@ bool NoteSynth::resample(const SampleRequest& r, PitchTable& pitch, const unsign
     const std::int64_t vibratoPeriod = shape_.vibratoPeriod;
     const double lowPass = shape_.lowPass;
     const double* gains = shape_.harmonicGains;
+    const bool unityGains = std::all_of(gains, gains + 11, [](double g) { return g == 1.0; });
 
     pitch.rewind();
     const bool steadyPitch = pitch.constant();
     const int steady = pitch.at(0.0);
 
+    // Samples go in runs: first the read positions and the angles of a run, then its
+    // interpolated values, then the low-pass, so the long computations of neighbouring
+    // samples overlap instead of waiting for each other.
     Interpolator window;
     double p = r.startOffset;
     double s1 = 0.0;
     double s2 = 0.0;
-    for (std::uint32_t k = 0; k < total; ++k) {
-        if ((k & kStopCheckMask) == 0 && stop.load(std::memory_order_relaxed))
+    std::int32_t lastCents = steady;
+    double lastFrequency = frequencyOfCents(steady);
+    for (std::uint32_t first = 0; first < total; first += kRun) {
+        if ((first & kStopCheckMask) == 0 && stop.load(std::memory_order_relaxed))
             return false;
-        std::int32_t c = steadyPitch ? steady : pitch.at(fraction);
-        if (vibrato && k > vibratoDelay)
-            c += static_cast<std::int32_t>(
-                truncToInt64(triangle(vibratoPeriod, k - vibratoDelay) * vibratoDepth));
-        p += frequencyOfCents(c) * ratio;
-        if (loops) {
-            if (p >= loopEnd) {
-                // A step over many loop lengths at once is taken in one go; otherwise
-                // the loop is wrapped as often as it takes.
-                if (p - loopEnd >= 64.0 * loopLength)
-                    p = loopStart + std::fmod(p - loopStart, loopLength);
-                while (p >= loopEnd)
-                    p = p - loopEnd + loopStart;
+        const std::uint32_t run = std::min(kRun, total - first);
+        std::uint32_t count = run;
+        for (std::uint32_t j = 0; j < run; ++j) {
+            const std::uint32_t k = first + j;
+            std::int32_t c = steadyPitch ? steady : pitch.at(fraction);
+            if (vibrato && k > vibratoDelay)
+                c += static_cast<std::int32_t>(truncToInt64(triangle(vibratoPeriod, k - vibratoDelay) * vibratoDepth));
+            if (c != lastCents) {
+                lastCents = c;
+                lastFrequency = frequencyOfCents(c);
             }
-        } else if (p >= endAt) {
-            std::fill(out + k, out + total, 0);
+            p += lastFrequency * ratio;
+            if (loops) {
+                if (p >= loopEnd) {
+                    // A step over many loop lengths at once is taken in one go;
+                    // otherwise the loop is wrapped as often as it takes.
+                    if (p - loopEnd >= 64.0 * loopLength)
+                        p = loopStart + std::fmod(p - loopStart, loopLength);
+                    while (p >= loopEnd)
+                        p = p - loopEnd + loopStart;
+                }
+            } else if (p >= endAt) {
+                count = j;
+                break;
+            }
+            const auto i = static_cast<std::int64_t>(p);
+            starts_[j] = i - 6;
+            if (i > 6)
+                window.cosSin(Interpolator::angle(p, i - 6), cosines_[j], sines_[j]);
+            fraction += step;
+        }
+        for (std::uint32_t j = 0; j < count; ++j) {
+            if (starts_[j] > 0) {
+                window.moveTo<Bytes>(starts_[j], block);
+                values_[j] = window.value(cosines_[j], sines_[j], gains, unityGains);
+            } else {
+                values_[j] = 0.0;
+            }
+        }
+        for (std::uint32_t j = 0; j < count; ++j) {
+            s1 += values_[j];
+            const double y = lowPass * (s1 - s2);
+            s2 += y;
+            out[first + j] = saturatedInt32(y);
+        }
+        if (count < run) {
+            std::fill(out + first + count, out + total, 0);
             return true;
         }
-        const auto i = static_cast<std::int64_t>(p);
-        double value = 0.0;
-        if (i > 6) {
-            window.moveTo<Bytes>(i - 6, block);
-            value = window.value(p, gains);
-        }
-        s1 += value;
-        const double y = lowPass * (s1 - s2);
-        s2 += y;
-        out[k] = saturatedInt32(y);
-        fraction += step;
     }
     return true;
 }

@@ -77,6 +77,12 @@ private:
 
     std::vector<std::int32_t> buffer_ = std::vector<std::int32_t>(2);
     NoteShape shape_;
+    // One run of the resampler: window starts, scaled cosines and sines, values.
+    static constexpr std::uint32_t kRun = 64;
+    std::int64_t starts_[kRun];
+    std::int32_t cosines_[kRun];
+    std::int32_t sines_[kRun];
+    double values_[kRun];
 };
 
 } // namespace orlim

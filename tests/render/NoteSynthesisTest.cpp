@@ -329,6 +329,47 @@ TEST(Interpolator, GivesThePlainFormulasValueForEveryWindowAndPosition)
     }
 }
 
+TEST(Interpolator, TheSeriesCosineAndSineTruncateAsTheLibrarysDoOrDeferToIt)
+{
+    std::vector<double> angles;
+    // Every angle where 32768 cos or 32768 sin crosses an integer, and its neighbours.
+    for (int k = -8481; k <= 0; ++k)
+        angles.push_back(std::acos(k / 32768.0));
+    for (int k = 31651; k <= 32768; ++k)
+        angles.push_back(M_PI - std::asin(k / 32768.0));
+    const std::size_t crossings = angles.size();
+    for (std::size_t i = 0; i < crossings; ++i) {
+        double below = angles[i];
+        double above = angles[i];
+        for (int step = 0; step < 4; ++step) {
+            below = std::nextafter(below, 0.0);
+            above = std::nextafter(above, 4.0);
+            angles.push_back(below);
+            angles.push_back(above);
+        }
+    }
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 2000000; ++i)
+        angles.push_back(Interpolator::angle(6.0 + static_cast<double>(random() % 1000000007) / 1000000007.0, 0));
+    angles.push_back(Interpolator::angle(6.0, 0));
+    std::size_t deferred = 0;
+    for (const double theta : angles) {
+        std::int32_t cq;
+        std::int32_t sq;
+        std::int32_t libraryCq;
+        std::int32_t librarySq;
+        libraryCosSin(theta, libraryCq, librarySq);
+        if (!seriesCosSin(theta, cq, sq)) {
+            ++deferred;
+            continue;
+        }
+        ASSERT_EQ(cq, libraryCq) << theta;
+        ASSERT_EQ(sq, librarySq) << theta;
+    }
+    // Only the angles next to a boundary are left to the library.
+    EXPECT_LT(deferred, 10 * crossings);
+}
+
 TEST(Interpolator, ItsSineTableHasTheQuarterWaveAndItsSymmetry)
 {
     for (int m = 1; m <= 11; ++m)
