@@ -439,6 +439,8 @@ int musSaveWave(const char* path, PlayRequest* request) noexcept
     if (!path || !request)
         return 0;
     try {
+        // Render passes share the process's jitter sequence and effects: one at a time.
+        enginePlayback().endPlay();
         return saveWave(path, *request) ? 1 : 0;
     } catch (const std::exception&) {
         return 0;

@@ -249,7 +249,7 @@ DURAD_API int musPlay(PlayRequest* request) noexcept;
 DURAD_API void musEndPlay(void) noexcept;
 // 1 while the wave-out device is open, the last buffers draining included. Any thread.
 DURAD_API int musIsPlaying(void) noexcept;
-// Saves the whole music (start, end rewritten) as a wave file, modally with progress; 1 when written. UI thread.
+// Ends any playback, saves the whole music (start, end rewritten) as a wave file modally; 1 when written. UI thread.
 DURAD_API int musSaveWave(const char* path, PlayRequest* request) noexcept;
 // The TempoPoint in force; never null for a Durad.
 DURAD_API TempoPoint* musGetTempo(Durad* durad, std::uint32_t position) noexcept;

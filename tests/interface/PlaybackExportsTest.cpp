@@ -70,10 +70,14 @@ TEST_F(PlaybackExports, PlayClampsTheEndAndEndPlayStopsWithTheEndMessage)
     EXPECT_EQ(received.back(), WM_MUS_PLAYEND);
 }
 
-TEST_F(PlaybackExports, SaveWaveWritesTheFileAndReturnsOne)
+TEST_F(PlaybackExports, SaveWaveEndsAnyPlaybackWritesTheFileAndReturnsOne)
 {
-    const std::string path = temp.file("silence.wav");
+    ASSERT_EQ(musInsertNote(music, 0, 0, 60, 640), 1);
+    request.end = 0xFFFFFFFF;
+    ASSERT_EQ(musPlay(&request), 1);
+    const std::string path = temp.file("saved.wav");
     EXPECT_EQ(musSaveWave(path.c_str(), &request), 1);
+    EXPECT_EQ(musIsPlaying(), 0);
     const std::string file = testing::readFile(path);
     ASSERT_GE(file.size(), 46u);
     EXPECT_EQ(file.substr(0, 4), "RIFF");
