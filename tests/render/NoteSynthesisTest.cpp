@@ -25,7 +25,7 @@
 namespace orlim::testing {
 namespace {
 
-enum class Wave { Sine, Ramp, Noise };
+enum class Wave { Sine, Ramp, Noise, Constant };
 
 // A block of `length` points (and 8 more continuing it) of `bytes` bytes each.
 std::vector<unsigned char> makeBlock(Wave wave, std::uint32_t length, unsigned bytes, std::int64_t amplitude,
@@ -44,6 +44,9 @@ std::vector<unsigned char> makeBlock(Wave wave, std::uint32_t length, unsigned b
             break;
         case Wave::Noise:
             v = static_cast<std::int64_t>(random() % (2 * static_cast<std::uint64_t>(amplitude) + 1)) - amplitude;
+            break;
+        case Wave::Constant:
+            v = amplitude;
             break;
         }
         for (unsigned b = 0; b < bytes; ++b)
@@ -598,19 +601,26 @@ TEST(NoteSynth, ALoopWrapsByExactlyItsLength)
 
 TEST(NoteSynth, WithoutSegmentsTheLevelFallsStraightFromStartToNoteOff)
 {
-    // Constant points, no filter: the envelope alone shapes the note.
+    // Constant points read one per sample, no filter: every sample interpolates the
+    // same value, and the envelope alone shapes the note.
     SampleRequest r = answer(30000, 20000, 40000);
     r.levelStart = -100;
     r.levelNoteOff = -2100;
-    const std::vector<unsigned char> block = makeBlock(Wave::Ramp, 40000, 2, 10000, 1);
-    const std::vector<std::int32_t> values = synthesized(r, block);
+    r.delayEnd = 50;
+    const std::vector<std::int32_t> values = synthesized(r, makeBlock(Wave::Constant, 40000, 2, 10000));
     // The level table of the scene: -250 (the note) - 300 (the music) = -550 mB.
-    const double raw = values[100] / levelGain(-550 - 100 + static_cast<std::int64_t>(std::floor(100 * -0.1)));
-    for (const std::uint32_t i : {100u, 5000u, 12345u, 19999u}) {
+    const auto level = [](std::uint32_t i) {
+        return -550 - 100 + static_cast<std::int64_t>(std::floor(i * (-2000.0 / 20000.0)));
+    };
+    const double raw = values[100] / levelGain(level(100));
+    ASSERT_GT(raw, 1000.0);
+    for (const std::uint32_t i : {50u, 777u, 5000u, 12345u, 19999u}) {
         SCOPED_TRACE(i);
-        const std::int64_t level = -550 - 100 + static_cast<std::int64_t>(std::floor(i * (-2000.0 / 20000.0)));
-        EXPECT_NEAR(values[i], raw * levelGain(level), 1.0);
+        EXPECT_NEAR(values[i], raw * levelGain(level(i)), 1.0);
     }
+    // After noteOff the last level holds, under the release fade.
+    const double last = raw * levelGain(level(19999));
+    EXPECT_NEAR(values[20000], last * (9999.0 / 10000.0), 2.0);
 }
 
 TEST(NoteSynth, StopsWhenTheStopWordIsSet)
