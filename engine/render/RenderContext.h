@@ -20,8 +20,9 @@ struct RenderContext {
     // Written by the consumer (the wave device); the pass sets it to renderedBytes
     // when it shows an error and ends.
     std::atomic<std::int64_t> playedBytes{0};
-    // Set by the starter: time of the request's start position, ms.
-    std::int64_t startMs = 0;
+    // Set by the starter: time of the request's start position, ms; read by the
+    // consumer's thread for the positions it reports.
+    std::atomic<std::int64_t> startMs{0};
     // Set by the starter; written by the pass, read by the consumer.
     std::unique_ptr<StreamBuffer> stream;
     // Set by the starter before the pass starts; the pass clears it as its last action.
