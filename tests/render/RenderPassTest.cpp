@@ -201,6 +201,16 @@ TEST_F(RenderPassTest, FlushesFollowTheTempoCurve)
     EXPECT_EQ(bytes.size(), expected);
 }
 
+TEST_F(RenderPassTest, APassEndingAtTheLastPositionThereIsEnds)
+{
+    const std::uint32_t last = 0xFFFFFFFF;
+    const std::vector<unsigned char> bytes = render(last - 2, last);
+    // The final flush reaches the time of the tick after the last position.
+    const std::int64_t from = timeOfPosition(*music, last - 2, 0);
+    const std::int64_t to = timeOfPosition(*music, last, 240);
+    EXPECT_EQ(bytes.size(), static_cast<std::size_t>((to - from) * 44100 / 1000 * 4));
+}
+
 TEST_F(RenderPassTest, AFormatWhoseFramesCannotHoldTheirSamplesRendersNothing)
 {
     addSource(0, testSource(0));
