@@ -14,10 +14,11 @@ std::int16_t parameter(const std::uint8_t* record, std::size_t offset)
     return readField<std::int16_t>(record, offset);
 }
 
-// Delays are counts of samples; a negative one counts as none.
+// The record's delays go into the request's unsigned fields as they are: a negative
+// one becomes a delay no note reaches.
 std::uint32_t delayOf(std::int16_t value)
 {
-    return value < 0 ? 0 : static_cast<std::uint32_t>(value);
+    return static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
 }
 
 } // namespace

@@ -364,12 +364,12 @@ Note synthesize(const ::Note& n, Track& track, Durad& durad, SampleRequest r, co
                         h[m] = std::pow(10.0, 10 * field16(*e, 102 + 2 * std::size_t(m)) / 2000.0);
                 if (bits & 8) {
                     Tv = period(rate, field16(*e, 130));
-                    r.vibratoDelay = std::uint32_t(std::max<int>(0, field16(*e, 128)));
+                    r.vibratoDelay = std::uint32_t(field16(*e, 128));
                     r.vibratoDepth = field16(*e, 132);
                 }
                 if (bits & 16) {
                     Tm = period(rate, field16(*e, 136));
-                    r.tremoloDelay = std::uint32_t(std::max<int>(0, field16(*e, 134)));
+                    r.tremoloDelay = std::uint32_t(field16(*e, 134));
                     r.tremoloDepth = store16(10 * field16(*e, 138));
                 }
                 if (bits & 2) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -186,6 +187,38 @@ std::vector<SynthCase> synthCases()
     {
         SynthCase c{"a note released at once", answer(5000, 0, 20000)};
         c.request.startOffset = 50;
+        cases.push_back(c);
+    }
+    {
+        // About 194 points a step over a loop of 2: each step wraps a hundred times.
+        SynthCase c{"a two-point loop stepped over by a hundred loop lengths", answer(12000, 8000, 600)};
+        c.pitch = 115;
+        c.request.sampleRate = 352800;
+        c.request.loopStart = 300;
+        c.request.loopEnd = 302;
+        c.wave = Wave::Noise;
+        cases.push_back(c);
+    }
+    {
+        // 10^10 times the block's level: every store saturates instead of wrapping.
+        SynthCase c{"levels far above full scale", answer(20000, 15000, 40000)};
+        c.request.levelStart = 20000;
+        c.request.levelNoteOff = 20000;
+        c.request.delayEnd = 200;
+        c.request.tremoloRate = 6000;
+        c.request.tremoloDepth = 300;
+        cases.push_back(c);
+    }
+    {
+        SynthCase c{"a full-scale 32-bit block whose interpolation overshoots", answer(20000, 15000, 40000)};
+        c.request.sampleBytes = 4;
+        c.request.outBytes = 4;
+        c.wave = Wave::Noise;
+        c.amplitude = 2147483647;
+        c.pitch = 67;
+        // The note's level table is at -550 mB: the envelope brings it back to 0 dB.
+        c.request.levelStart = 550;
+        c.request.levelNoteOff = 550;
         cases.push_back(c);
     }
     return cases;
@@ -621,6 +654,44 @@ TEST(NoteSynth, WithoutSegmentsTheLevelFallsStraightFromStartToNoteOff)
     // After noteOff the last level holds, under the release fade.
     const double last = raw * levelGain(level(19999));
     EXPECT_NEAR(values[20000], last * (9999.0 / 10000.0), 2.0);
+}
+
+TEST(NoteSynth, ValuesBeyondThirtyTwoBitsSaturateInsteadOfWrapping)
+{
+    const struct {
+        const char* name;
+        Wave wave;
+        unsigned bytes;
+        std::int64_t amplitude;
+        std::int16_t level;
+    } cases[] = {
+        {"a sine 10^10 times louder than full scale", Wave::Sine, 2, 20000, 20000},
+        {"full-scale noise in a 32-bit block at 0 dB", Wave::Noise, 4, 2147483647, 550},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SampleRequest r = answer(20000, 15000, 40000);
+        r.sampleBytes = static_cast<std::uint16_t>(c.bytes);
+        r.outBytes = static_cast<std::uint16_t>(c.bytes);
+        const std::vector<unsigned char> block = makeBlock(c.wave, 40000, c.bytes, c.amplitude);
+        SampleRequest quiet = r;
+        quiet.levelStart = -3000;
+        quiet.levelNoteOff = -3000;
+        r.levelStart = c.level;
+        r.levelNoteOff = c.level;
+        const std::vector<std::int32_t> loud = synthesized(r, block, 67);
+        const std::vector<std::int32_t> soft = synthesized(quiet, block, 67);
+        ASSERT_EQ(loud.size(), soft.size());
+        EXPECT_GT(std::count(loud.begin(), loud.end(), std::numeric_limits<std::int32_t>::max()), 0);
+        EXPECT_GT(std::count(loud.begin(), loud.end(), std::numeric_limits<std::int32_t>::min()), 0);
+        // The same note at a lower level has the same signs: a wrapped value would
+        // have turned a peak into its opposite.
+        for (std::size_t k = 0; k < loud.size(); ++k) {
+            if (soft[k] != 0) {
+                ASSERT_EQ(loud[k] > 0, soft[k] > 0) << k;
+            }
+        }
+    }
 }
 
 TEST(NoteSynth, StopsWhenTheStopWordIsSet)
