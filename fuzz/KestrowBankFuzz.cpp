@@ -12,22 +12,18 @@
 #include <memory>
 #include <string>
 
-#include "platform/MessageBox.h"
+#include "fuzz/FuzzSupport.h"
 #include "plugins/common/SampleCache.h"
 #include "plugins/soundfont/BrowseLists.h"
 #include "plugins/soundfont/KestrowSource.h"
 #include "plugins/soundfont/SoundFontBank.h"
 
+using orlim::fuzz::check;
+
 namespace {
 
 using namespace orlim;
 using namespace orlim::kestrow;
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 std::int16_t le16(const std::uint8_t* bytes)
 {
@@ -75,13 +71,7 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const bool quiet = [] {
-        setMessagePresenter([](WindowHandle, const std::string&, const std::string&, MessageButtons) {
-            return MessageAnswer::Ok;
-        });
-        return true;
-    }();
-    (void)quiet;
+    orlim::fuzz::silenceMessageBoxes();
     if (size < 8)
         return 0;
     const std::uint8_t* file = data + 8;

@@ -6,25 +6,13 @@
 
 #include "engine/formats/MidiImport.h"
 #include "engine/model/Durad.h"
-#include "platform/MessageBox.h"
+#include "fuzz/FuzzSupport.h"
 
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using orlim::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const auto silence = orlim::setMessagePresenter(
-        [](orlim::WindowHandle, const std::string&, const std::string&, orlim::MessageButtons) {
-            return orlim::MessageAnswer::Ok;
-        });
-    (void)silence;
+    orlim::fuzz::silenceMessageBoxes();
 
     const std::vector<std::uint8_t> file(data, data + size);
     Durad durad(nullptr);

@@ -7,16 +7,12 @@
 #include <unistd.h>
 
 #include "engine/formats/MidiPresetFile.h"
-#include "platform/MessageBox.h"
+#include "fuzz/FuzzSupport.h"
 #include "plugin-api/Record.h"
 
-namespace {
+using orlim::fuzz::check;
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 const std::string& scratchPath()
 {
@@ -28,11 +24,7 @@ const std::string& scratchPath()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const auto silence = orlim::setMessagePresenter(
-        [](orlim::WindowHandle, const std::string&, const std::string&, orlim::MessageButtons) {
-            return orlim::MessageAnswer::Ok;
-        });
-    (void)silence;
+    orlim::fuzz::silenceMessageBoxes();
 
     std::FILE* file = std::fopen(scratchPath().c_str(), "wb");
     if (!file)

@@ -5,16 +5,12 @@
 
 #include "engine/formats/RwmFile.h"
 #include "engine/model/Durad.h"
-#include "platform/MessageBox.h"
+#include "fuzz/FuzzSupport.h"
 #include "platform/Riff.h"
 
-namespace {
+using orlim::fuzz::check;
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 template <class Point>
 void checkStartsAtZeroInOrder(const Point* head)
@@ -28,11 +24,7 @@ void checkStartsAtZeroInOrder(const Point* head)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const auto silence = orlim::setMessagePresenter(
-        [](orlim::WindowHandle, const std::string&, const std::string&, orlim::MessageButtons) {
-            return orlim::MessageAnswer::Ok;
-        });
-    (void)silence;
+    orlim::fuzz::silenceMessageBoxes();
 
     orlim::RiffReader reader;
     if (!reader.openMemory(data, size))

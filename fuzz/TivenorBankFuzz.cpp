@@ -14,22 +14,18 @@
 #include <memory>
 #include <string>
 
-#include "platform/MessageBox.h"
+#include "fuzz/FuzzSupport.h"
 #include "plugins/common/SampleCache.h"
 #include "plugins/giga/BrowseLists.h"
 #include "plugins/giga/GigaBank.h"
 #include "plugins/giga/TivenorSource.h"
 
+using orlim::fuzz::check;
+
 namespace {
 
 using namespace orlim;
 using namespace orlim::tivenor;
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 std::uint32_t le32(const std::uint8_t* bytes)
 {
@@ -84,13 +80,7 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const bool quiet = [] {
-        setMessagePresenter([](WindowHandle, const std::string&, const std::string&, MessageButtons) {
-            return MessageAnswer::Ok;
-        });
-        return true;
-    }();
-    (void)quiet;
+    orlim::fuzz::silenceMessageBoxes();
     if (size < 12)
         return 0;
     const std::uint8_t* file = data + 12;
