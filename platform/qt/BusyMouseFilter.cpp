@@ -1,7 +1,8 @@
 #include "platform/qt/BusyMouseFilter.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QMouseEvent>
+#include <QWidget>
 
 namespace orlim {
 
@@ -17,9 +18,21 @@ BusyMouseFilter::~BusyMouseFilter()
         QCoreApplication::instance()->removeEventFilter(this);
 }
 
+namespace {
+
+// A box the busy work itself opens (a failed load or save) must stay usable.
+bool insideActiveModalWindow(QObject* watched)
+{
+    const QWidget* modal = QApplication::activeModalWidget();
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    return modal && widget && widget->window() == modal;
+}
+
+} // namespace
+
 bool BusyMouseFilter::eventFilter(QObject* watched, QEvent* event)
 {
-    if (busy_) {
+    if (busy_ && !insideActiveModalWindow(watched)) {
         switch (event->type()) {
         case QEvent::MouseMove: return true;
         case QEvent::MouseButtonPress:

@@ -1,7 +1,8 @@
 #pragma once
 // While the application is busy opening or saving a document, mouse moves and
 // left-button presses, releases and double clicks are discarded before any widget
-// sees them, so that clicks made meanwhile are lost rather than queued.
+// sees them, so that clicks made meanwhile are lost rather than queued. A modal box
+// opened by the busy work keeps its mouse.
 
 #include <QObject>
 

@@ -93,7 +93,11 @@ MessageAnswer showNow(WindowHandle parent, const std::string& text, const std::s
                     QString::fromStdString(text), shown, owner);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(preferred);
-    switch (box.exec()) {
+    // A box may open while a load or save shows the wait cursor: point at it normally.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = box.exec();
+    QApplication::restoreOverrideCursor();
+    switch (answer) {
     case QMessageBox::Yes: return MessageAnswer::Yes;
     case QMessageBox::No: return MessageAnswer::No;
     case QMessageBox::Cancel: return MessageAnswer::Cancel;

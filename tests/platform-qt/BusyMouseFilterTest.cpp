@@ -1,7 +1,9 @@
 #include "platform/qt/BusyMouseFilter.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QMouseEvent>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -50,6 +52,24 @@ TEST(BusyMouseFilter, WhileBusyMovesAndLeftClicksAreLostAndOtherButtonsPass)
     move(widget);
     EXPECT_EQ(widget.presses, 2);
     EXPECT_EQ(widget.moves, 1);
+}
+
+TEST(BusyMouseFilter, AModalBoxOpenedWhileBusyKeepsItsClicks)
+{
+    ClickCounter outside;
+    QDialog box;
+    auto* button = new ClickCounter;
+    (new QVBoxLayout(&box))->addWidget(button);
+    box.setModal(true);
+    box.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &box);
+
+    BusyMouseFilter filter;
+    filter.setBusy(true);
+    press(*button, Qt::LeftButton);
+    press(outside, Qt::LeftButton);
+    EXPECT_EQ(button->presses, 1);
+    EXPECT_EQ(outside.presses, 0);
 }
 
 } // namespace
