@@ -1,10 +1,16 @@
 #include "platform/Window.h"
 
+#include <algorithm>
 #include <chrono>
 #include <unordered_set>
 
+#include "platform/ThreadTimer.h"
+
 namespace orlim {
 namespace {
+
+// How often a waiting queue looks at its thread's timers.
+constexpr std::chrono::milliseconds kTimerSlice{5};
 
 // Every live target, so that a post to a destroyed one is dropped instead of
 // touching freed memory (render and device threads post after the UI may be gone).
@@ -102,6 +108,8 @@ void QueueWindow::enqueue(PostedMessage message)
 
 int QueueWindow::pump()
 {
+    // The owner's loop is also its thread's timer loop: timers post what they find.
+    pumpThreadTimers();
     std::deque<PostedMessage> batch;
     {
         std::lock_guard lock(mutex_);
@@ -114,9 +122,14 @@ int QueueWindow::pump()
 
 int QueueWindow::waitAndPump(int timeoutMs)
 {
-    {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        pumpThreadTimers();
         std::unique_lock lock(mutex_);
-        arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !queue_.empty(); });
+        const auto left = until - std::chrono::steady_clock::now();
+        if (!queue_.empty() || left <= std::chrono::steady_clock::duration::zero())
+            break;
+        arrived_.wait_for(lock, std::min<std::chrono::steady_clock::duration>(left, kTimerSlice));
     }
     return pump();
 }

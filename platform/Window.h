@@ -63,7 +63,8 @@ bool postMessage(WindowHandle window, std::uint32_t msg, WParam wParam, LParam l
 bool postText(WindowHandle window, std::uint32_t msg, WParam wParam, std::string text);
 
 // A target for headless code and tests: posted messages wait in a queue until the
-// owner pumps them; send() calls the handler at once.
+// owner pumps them; send() calls the handler at once. Pumping also serves the
+// calling thread's timers, so the queue is that thread's whole message loop.
 class QueueWindow final : public Window {
 public:
     explicit QueueWindow(MessageHandler handler = {});
@@ -72,9 +73,11 @@ public:
     void setHandler(MessageHandler handler);
     std::intptr_t deliver(std::uint32_t msg, WParam wParam, LParam lParam) override;
 
-    // Delivers every message queued so far; returns how many were delivered.
+    // Runs the thread's due timers, then delivers every message queued so far;
+    // returns how many messages were delivered.
     int pump();
-    // Waits up to `timeoutMs` for at least one message, then pumps.
+    // Waits up to `timeoutMs` for at least one message, serving timers meanwhile,
+    // then pumps.
     int waitAndPump(int timeoutMs);
     std::size_t pending() const;
     void enqueue(PostedMessage message) override;

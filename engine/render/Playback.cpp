@@ -53,7 +53,7 @@ Playback& enginePlayback()
 Playback::~Playback()
 {
     // The library is going away: stop the threads without posting or asking anything.
-    context_.stop = 1;
+    beginEnding();
     if (renderThread_.joinable())
         renderThread_.join();
     device_.reset();
@@ -97,6 +97,7 @@ bool Playback::play(PlayRequest& request)
     }
     playing_ = true;
 
+    ending_ = false;
     context_.stop = 0;
     context_.running = true;
     bool started = true;
@@ -119,7 +120,7 @@ bool Playback::play(PlayRequest& request)
         queued = data_[i] && device_->prepare(buffers_[i]) && device_->write(buffers_[i]);
     }
     if (!queued) {
-        context_.stop = 1;
+        beginEnding();
         device_->close();
         releaseAll();
         messageBox(request.notifyWindow, kCantOpenDevice);
@@ -131,8 +132,8 @@ bool Playback::play(PlayRequest& request)
 
 void Playback::bufferDone(WaveBuffer& buffer)
 {
-    // Once stop is set the buffers that reset hands back stay where they are.
-    if (context_.stop)
+    // Once end play began, the buffers that reset hands back stay where they are.
+    if (ending_.load(std::memory_order_acquire))
         return;
     const std::int64_t length = bufferLength_;
     WindowHandle notify = context_.request->notifyWindow;
@@ -158,6 +159,8 @@ void Playback::bufferDone(WaveBuffer& buffer)
             std::memset(buffer.data, 0, length);
         } else {
             const std::size_t got = context_.stream->read(buffer.data, length);
+            // A stream that lost its file delivers less than it counted.
+            std::memset(buffer.data + got, 0, static_cast<std::size_t>(length) - got);
             context_.playedBytes += static_cast<std::int64_t>(got);
             postMessage(notify, WM_MUS_POSITION, 0, position);
         }
@@ -181,6 +184,9 @@ void Playback::bufferDone(WaveBuffer& buffer)
 
 void Playback::timerTick()
 {
+    // A box of end play runs an event loop in which this timer may still fire.
+    if (ending_.load(std::memory_order_acquire))
+        return;
     if (!device_) {
         killTimer();
         return;
@@ -197,7 +203,8 @@ void Playback::endPlay()
 {
     if (!device_ && !renderThread_.joinable())
         return;
-    context_.stop = 1;
+    beginEnding();
+    killTimer();
     waitForRenderPass();
     settle();
     if (device_) {
@@ -213,7 +220,12 @@ void Playback::endPlay()
     }
     postMessage(context_.request->notifyWindow, WM_MUS_PLAYEND, 0, 0);
     releaseAll();
-    killTimer();
+}
+
+void Playback::beginEnding()
+{
+    ending_.store(true, std::memory_order_release);
+    context_.stop = 1;
 }
 
 void Playback::waitForRenderPass()

@@ -6,7 +6,7 @@
 // started playback closes everything once both buffers have come back for good.
 //
 // Threads: play, endPlay and isPlaying run on the caller's thread, which must serve
-// its thread timers (a Qt event loop, or pumpThreadTimers() headless). The device
+// its thread timers (a Qt event loop, or a pumped QueueWindow headless). The device
 // callback runs on the device's thread and touches only the stream, the byte
 // counters, the countdown and the buffers' markers.
 
@@ -61,11 +61,16 @@ private:
     // Frees the buffers, the render thread and the stream once the device is closed.
     void releaseAll();
     void killTimer();
+    // Tells the callback and the timer that end play owns the device from now on.
+    void beginEnding();
 
     RenderContext context_;
     std::thread renderThread_;
     std::unique_ptr<WaveOut> device_;
     std::atomic<bool> playing_{false};
+    // Set by end play only. The render pass may set stop by itself (a stream file
+    // that fails, an error under StopOnError); playback then drains and ends as usual.
+    std::atomic<bool> ending_{false};
     WaveBuffer buffers_[2];
     std::unique_ptr<unsigned char[]> data_[2];
     std::uint32_t bufferLength_ = 0;

@@ -20,7 +20,6 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/MessageBox.h"
 #include "platform/Settings.h"
-#include "platform/ThreadTimer.h"
 #include "platform/Window.h"
 #include "tests/support/TempDir.h"
 
@@ -163,7 +162,7 @@ protected:
         ASSERT_EQ(insertNote(*music, track, position, pitch, duration), 1);
     }
 
-    // Serves the window and the timers, as an editor's message loop would, until
+    // Serves the window (and with it the timers), as an editor's message loop would, until
     // playback has posted its end (or a minute has passed, which fails the test).
     void pumpUntilPlayEnd()
     {
@@ -171,7 +170,6 @@ protected:
         while (window.playEnds() == 0) {
             ASSERT_LT(std::chrono::steady_clock::now(), giveUp) << "playback never ended";
             window.queue().waitAndPump(5);
-            pumpThreadTimers();
         }
     }
 
@@ -181,7 +179,6 @@ protected:
         const auto until = std::chrono::steady_clock::now() + span;
         while (std::chrono::steady_clock::now() < until) {
             window.queue().waitAndPump(5);
-            pumpThreadTimers();
         }
     }
 

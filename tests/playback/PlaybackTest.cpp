@@ -3,7 +3,9 @@
 #include "engine/render/RenderState.h"
 #include "engine/render/SaveWave.h"
 #include "platform/UiRequests.h"
+#include "plugin-api/Entries.h"
 #include "tests/playback/RenderBytes.h"
+#include "tests/render/TestPluginRecords.h"
 #include "tests/support/ScopedEnvironment.h"
 
 #include <thread>
@@ -82,10 +84,8 @@ TEST_F(PlaybackTest, EndPlayMidPieceStopsAndPostsTheEndOnce)
 {
     addNote(0, 60, 10 * kTicksPerSecond);
     ASSERT_TRUE(playback().play(request));
-    while (window.positions().empty()) {
+    while (window.positions().empty())
         window.queue().waitAndPump(5);
-        pumpThreadTimers();
-    }
     playback().endPlay();
     EXPECT_FALSE(playback().isPlaying());
     // The timer is gone with the device: nothing more comes, however long we wait.
@@ -119,6 +119,24 @@ TEST_F(PlaybackTest, ASecondPlayEndsTheFirst)
     second.queue().pump();
     EXPECT_EQ(second.playEnds(), 1);
     EXPECT_EQ(window.playEnds(), 1);
+}
+
+TEST_F(PlaybackTest, APassThatStopsItselfDrainsAndEndsWithoutEndPlay)
+{
+    // A failing effect under StopOnError ends the render pass at its first note.
+    addNote(0, 60, 16);
+    std::vector<std::uint8_t> effect(TestEffect::recordLength, 0);
+    writeField<std::uint16_t>(effect.data(), 0, static_cast<std::uint16_t>(effect.size()));
+    writeField<std::uint32_t>(effect.data(), EffectEntryOffset::ticks, 100);
+    setNameField(effect.data(), EffectEntryOffset::fileName, "testeffect.dll");
+    effect[TestEffect::mode] = TestEffect::Fail;
+    ASSERT_EQ(insertEffect(*music, 0, effect.data()), 1);
+    request.flags = kPlayStopOnError;
+    ASSERT_TRUE(playback().play(request));
+    pumpUntilPlayEnd();
+    EXPECT_FALSE(playback().isPlaying());
+    EXPECT_EQ(window.playEnds(), 1);
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"testeffect.dll:Test effect failed."});
 }
 
 TEST_F(PlaybackTest, ADeviceOrStreamThatCannotBeMadeIsReported)
@@ -229,10 +247,8 @@ TEST_F(PlaybackTest, AnUnderrunPlaysNineBuffersOfSilenceThenGoesOnWhereItStopped
         gate.close();
         resetRenderState();
         ASSERT_TRUE(playback().play(request));
-        while (playback().underrunCountdown() == 0) {
+        while (playback().underrunCountdown() == 0)
             window.queue().waitAndPump(5);
-            pumpThreadTimers();
-        }
         EXPECT_EQ(playback().underrunCountdown(), Playback::kUnderrunBuffers);
         gate.open();
         pumpUntilPlayEnd();
