@@ -140,6 +140,12 @@ bool saveWave(const std::string& path, PlayRequest& request)
         progress->position(rendered, ended ? "100%" : saveWavePercent(rendered, range));
     }
     pass.join();
+    if (context.stream->failed()) {
+        // The stream lost bytes to its file: what is left is not the music.
+        progress->close();
+        messageBox(request.notifyWindow, kCantWrite);
+        return false;
+    }
     const bool saved = writeWaveFile(path, request, *context.stream,
                                      static_cast<std::uint64_t>(std::max<std::int64_t>(0, context.renderedBytes)));
     context.stream.reset();

@@ -1,7 +1,9 @@
 #include "engine/render/SaveWave.h"
 
+#include <csignal>
 #include <cstring>
 #include <functional>
+#include <sys/resource.h>
 
 #include "engine/model/Timeline.h"
 #include "engine/render/RenderState.h"
@@ -213,12 +215,31 @@ TEST_F(SaveWaveTest, AFailedWriteLeavesAnOlderFileUntouched)
         EXPECT_EQ(boxes.texts(), std::vector<std::string>{c.message});
         EXPECT_TRUE(readFile(path) == "an older wave");
     }
-    // Nothing but the older file and the stream folder is left.
+    // No temporary file is left beside the older one.
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(temp.path()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"Buffer", "saved.wav"}));
+        if (entry.is_regular_file())
+            names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"saved.wav"});
+}
+
+TEST_F(SaveWaveTest, AStreamThatLosesItsFileSavesNothing)
+{
+    addNote(0, 60, 60 * kTicksPerSecond); // a minute: far more than the stream may keep
+    writeFile(path, "an older wave");
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 64 << 10;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = saveWave(path, request);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Failed to write the wave file."});
+    EXPECT_TRUE(readFile(path) == "an older wave");
+    EXPECT_TRUE(progress.closed);
 }
 
 TEST_F(SaveWaveTest, AStreamThatCannotBeMadeSavesNothing)
