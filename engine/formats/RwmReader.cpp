@@ -177,9 +177,11 @@ std::optional<ReadError> DocumentReader::readMusic(const RiffChunk& music)
             return ReadError{"Can't find the mtrk chunk!"};
         if (auto error = readTrack(list, *track))
             return error;
-        riff_.seek(list.end() + (list.size & 1));
-        if (riff_.tell() >= music.end())
+        // A list cut short by the file's end has no pad byte after it.
+        const std::uint64_t next = list.end() + (list.size & 1);
+        if (next >= music.end())
             break;
+        riff_.seek(next);
     }
     return std::nullopt;
 }
@@ -227,6 +229,7 @@ void DocumentReader::readBeats(const std::vector<std::uint8_t>& bytes)
         // A measure of no length would stop every measure computation.
         if (beat.beats == 0 || beat.beatTicks == 0) {
             damaged_ = true;
+            beats.skip();
             continue;
         }
         beats.add(beat);
@@ -244,6 +247,7 @@ void DocumentReader::readTempo(const std::vector<std::uint8_t>& bytes)
         // Time runs at no speed under tempo 0.
         if (point.tempo == 0) {
             damaged_ = true;
+            points.skip();
             continue;
         }
         points.add(point);
@@ -407,6 +411,9 @@ bool readRwm(Durad& durad, RiffReader& riff, const std::string& path)
     clearDurad(durad);
     DocumentReader reader(durad, riff);
     if (const auto error = reader.readForm(form)) {
+        // The editor goes on with what was read: its views look up a clef at 0.
+        for (Track* track = durad.tracks; track; track = track->next)
+            ensureFirstEntriesAtHead(*track);
         messageBox(durad.notifyWindow, error->text);
         return false;
     }

@@ -148,6 +148,9 @@ void normalizeAll(Durad& durad);
 // later (on whichever thread reads). Loaders call it for every track they read,
 // before or after normalizing.
 void ensurePermanentFirstEntries(Track& track);
+// The same for a track that will not be normalized (a load that failed half-way), whose
+// lists may be out of order: the default goes first unless the first entry lies at 0.
+void ensureFirstEntriesAtHead(Track& track);
 
 // ---- Change tracking and notification --------------------------------------------
 

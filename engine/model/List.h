@@ -106,6 +106,16 @@ public:
         return appender_.add(new Record(values));
     }
 
+    // A record that is left out: when it would have been the first, the default first
+    // entry keeps its values and the records after it are appended.
+    void skip()
+    {
+        if (!started_) {
+            started_ = true;
+            appender_ = ListAppender<Record>(head_);
+        }
+    }
+
 private:
     Record*& head_;
     bool started_ = false;

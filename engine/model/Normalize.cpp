@@ -143,6 +143,14 @@ void normalizeAll(Durad& durad)
 
 namespace {
 
+template <class Point>
+void insertDefaultFirst(Point*& head)
+{
+    Point* first = new Point;
+    first->next = head;
+    head = first;
+}
+
 // A point at 0 anywhere in the list will be first once the list is ordered.
 template <class Point>
 void ensureFirstAtZero(Point*& head)
@@ -150,11 +158,14 @@ void ensureFirstAtZero(Point*& head)
     for (const Point* p = head; p; p = p->next)
         if (p->position == 0)
             return;
-    {
-        Point* first = new Point;
-        first->next = head;
-        head = first;
-    }
+    insertDefaultFirst(head);
+}
+
+template <class Point>
+void ensureHeadAtZero(Point*& head)
+{
+    if (!head || head->position != 0)
+        insertDefaultFirst(head);
 }
 
 } // namespace
@@ -164,6 +175,13 @@ void ensurePermanentFirstEntries(Track& track)
     ensureFirstAtZero(track.clefs);
     ensureFirstAtZero(track.loudPoints);
     ensureFirstAtZero(track.panoPoints);
+}
+
+void ensureFirstEntriesAtHead(Track& track)
+{
+    ensureHeadAtZero(track.clefs);
+    ensureHeadAtZero(track.loudPoints);
+    ensureHeadAtZero(track.panoPoints);
 }
 
 } // namespace orlim

@@ -322,6 +322,29 @@ TEST_F(RwmFileTest, FirstEntriesOfEveryTrackLieAtZeroAfterLoading)
     EXPECT_EQ(track.loudPoints->next->loudness, -600);
 }
 
+TEST_F(RwmFileTest, ALoadThatFailsInATrackStillLeavesEntriesAtZero)
+{
+    const struct {
+        const char* what;
+        std::string clefs;
+    } cases[] = {
+        {"a clef after 0", le32(100) + std::string{'\0', '\1'}},
+        {"clefs out of order", le32(100) + std::string{'\0', '\1'} + le32(0) + std::string{'\0', '\2'}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes_.clear();
+        const Overrides track = {{"tclf", c.clefs}, {"tlou", le32(64) + le16(0)}, {"tpan", std::nullopt}};
+        EXPECT_FALSE(load(document(musList({}, {trackList(track)}))));
+        EXPECT_EQ(boxes_.texts(), std::vector<std::string>{"Can't find TPAN chunk!"});
+        Track& loaded = *durad_.tracks;
+        ASSERT_NE(clefInForce(loaded, 0), nullptr);
+        EXPECT_EQ(loaded.loudPoints->position, 0u);
+        ASSERT_NE(loaded.panoPoints, nullptr);
+        EXPECT_EQ(loaded.panoPoints->position, 0u);
+    }
+}
+
 struct FailureCase {
     const char* name;
     std::string bytes;
@@ -396,6 +419,7 @@ struct DamageCase {
     int sources;
     int notes;
     int beats;
+    int tempoPoints = 1;
 };
 
 TEST_F(RwmFileTest, MalformedRecordsEndTheirChunkAndTheLoadSaysOnceThatTheFileIsDamaged)
@@ -412,8 +436,9 @@ TEST_F(RwmFileTest, MalformedRecordsEndTheirChunkAndTheLoadSaysOnceThatTheFileIs
         {"partial note header", {{"tnot", note + note.substr(0, 19)}}, {}, 1, 1, 1},
         {"negative pitch", {{"tnot", noteBytes(0, -5, 32) + note}}, {}, 1, 1, 1},
         {"partial beat record", {}, {{"mbt ", le32(0) + std::string{'\3', '\x20'} + "abc"}}, 1, 1, 1},
-        {"beat of no length", {}, {{"mbt ", le32(0) + std::string{'\0', '\x20'} + le32(96) + std::string{'\3', '\x20'}}}, 1, 1, 1},
-        {"tempo 0", {}, {{"mtem", le32(0) + le16(0)}}, 1, 1, 1},
+        // A first record that is left out keeps the default first entry in its place.
+        {"beat of no length", {}, {{"mbt ", le32(0) + std::string{'\0', '\x20'} + le32(128) + std::string{'\3', '\x20'}}}, 1, 1, 2},
+        {"tempo 0", {}, {{"mtem", le32(0) + le16(0) + le32(1000) + le16(2000)}}, 1, 1, 1, 2},
         {"unterminated text", {{"tnam", std::string("Pia")}}, {}, 1, 1, 1},
     };
     for (const DamageCase& damage : cases) {
@@ -427,6 +452,7 @@ TEST_F(RwmFileTest, MalformedRecordsEndTheirChunkAndTheLoadSaysOnceThatTheFileIs
         EXPECT_EQ(listCount(durad.tracks->sources), damage.sources);
         EXPECT_EQ(listCount(durad.tracks->notes), damage.notes);
         EXPECT_EQ(listCount(durad.beats), damage.beats);
+        EXPECT_EQ(listCount(durad.tempoPoints), damage.tempoPoints);
         EXPECT_NE(durad.tempoPoints->tempo, 0);
         EXPECT_NE(durad.beats->beats, 0);
         EXPECT_TRUE(testing::brokenInvariant(durad).empty()) << testing::brokenInvariant(durad);
