@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,17 @@ bool consumeFaultBudget(std::size_t count)
             return true;
     }
     return true;
+}
+
+// Six letters or digits for a temporary name beside the target.
+std::string uniqueSuffix()
+{
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    std::string suffix(6, ' ');
+    for (char& letter : suffix)
+        letter = kLetters[random() % (sizeof kLetters - 1)];
+    return suffix;
 }
 
 } // namespace
@@ -101,17 +113,36 @@ FileWriter::~FileWriter()
 bool FileWriter::create(const std::string& targetPath)
 {
     discard();
-    target_ = targetPath;
-    temporary_ = targetPath + ".XXXXXX";
-    const int fd = mkstemp(temporary_.data());
+    // Saving through a link writes the file it points at and keeps the link.
+    std::string resolved = targetPath;
+    if (char* real = realpath(targetPath.c_str(), nullptr)) {
+        resolved = real;
+        std::free(real);
+    }
+    struct stat existing {};
+    const bool replacing = ::stat(resolved.c_str(), &existing) == 0;
+    // What could not be opened for writing in place is not replaced either.
+    if (replacing && (!S_ISREG(existing.st_mode) || access(resolved.c_str(), W_OK) != 0))
+        return false;
+
+    // Created with 0666 so that the process's umask applies to a new file.
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary_ = resolved + "." + uniqueSuffix();
+        fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0) {
         temporary_.clear();
         return false;
     }
-    // mkstemp makes the file private; a saved document gets the usual permissions.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    // A replaced file keeps its owner and permissions: a private document stays private.
+    if (replacing) {
+        fchmod(fd, existing.st_mode & 07777);
+        if (fchown(fd, existing.st_uid, existing.st_gid) != 0)
+            fchmod(fd, existing.st_mode & 0777);
+    }
     file_ = fdopen(fd, "wb");
     if (!file_) {
         ::close(fd);
@@ -119,6 +150,7 @@ bool FileWriter::create(const std::string& targetPath)
         temporary_.clear();
         return false;
     }
+    target_ = resolved;
     position_ = 0;
     failed_ = false;
     return true;

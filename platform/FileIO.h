@@ -48,7 +48,9 @@ public:
     FileWriter(const FileWriter&) = delete;
     FileWriter& operator=(const FileWriter&) = delete;
 
-    // False when the temporary file cannot be created.
+    // Starts a temporary file beside the target (beside the file a link points at).
+    // False when it cannot be created, or when the target exists but is not a regular
+    // file this process may write. A replaced file keeps its permissions and owner.
     bool create(const std::string& targetPath);
     bool write(const void* data, std::size_t count);
     bool seek(std::uint64_t offset);

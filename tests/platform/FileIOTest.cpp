@@ -117,6 +117,33 @@ TEST_F(FileWriterTest, DiscardAndDestructionLeaveTheTargetUntouched)
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.rwm"});
 }
 
+TEST_F(FileWriterTest, AReplacedFileKeepsItsPermissionsAndALinkStaysALink)
+{
+    const std::string path = dir.file("private.rwm");
+    testing::writeFile(path, "old");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const std::string link = dir.file("link.rwm");
+    std::filesystem::create_symlink(path, link);
+
+    FileWriter writer;
+    ASSERT_TRUE(writer.create(link));
+    ASSERT_TRUE(writer.write("new", 3));
+    ASSERT_TRUE(writer.commit());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(testing::readFile(path), "new");
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST_F(FileWriterTest, AFolderInThePlaceOfTheTargetIsNotReplaced)
+{
+    std::filesystem::create_directory(dir.file("doc.rwm"));
+    FileWriter writer;
+    EXPECT_FALSE(writer.create(dir.file("doc.rwm")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("doc.rwm")));
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.rwm"});
+}
+
 TEST_F(FileWriterTest, CreatingInAMissingFolderFails)
 {
     FileWriter writer;
