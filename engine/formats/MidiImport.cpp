@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <deque>
 #include <optional>
 
 namespace orlim {
@@ -28,6 +29,7 @@ constexpr const char* kNoTrack = "Can't Find the track!";
 constexpr const char* kCorrupted = "The file was corrupted!";
 
 constexpr int kChannels = 16;
+constexpr int kKeys = 128;
 constexpr int kDrumChannel = 9;
 constexpr std::size_t kHeaderSize = 14;
 // The level that stands for silence where the logarithm has no finite value.
@@ -48,12 +50,13 @@ std::uint32_t bigEndian(const std::uint8_t* bytes, int count)
     return value;
 }
 
-// 4000 × log10(ratio) mB, with the floor standing in for a ratio of 0.
+// 4000 × log10(ratio) mB, with the floor standing in for a ratio of 0 (the smallest
+// other ratio, 1/127 of 1/127, gives -16830, which the 16-bit loudness still holds).
 int levelOf(double ratio)
 {
     if (ratio <= 0)
         return kSilentLevel;
-    return std::max(static_cast<int>(4000.0 * std::log10(ratio)), kSilentLevel);
+    return static_cast<int>(4000.0 * std::log10(ratio));
 }
 
 std::int16_t clampDuration(double ticks)
@@ -180,6 +183,28 @@ private:
     int rpnLsb_ = 0xFFFF;
     std::array<ChannelState, kChannels> channels_;
     double time_ = 0;
+
+    // Notes arrive mostly in time order, chords in any order of pitch: each track's
+    // search for a new note's place starts after the note added last, or after one
+    // before that note's position, when it can; and each track and key keeps its open
+    // notes by position. So neither a note on nor a note off walks the whole track.
+    struct SearchHints {
+        Note* last = nullptr;
+        Note* beforeLastPosition = nullptr;
+        // The loudness and pan points in force at the last step.
+        LoudPoint* loudness = nullptr;
+        PanoPoint* pan = nullptr;
+    };
+    static bool sortsBefore(const Note* hint, const Note& note)
+    {
+        return hint && (hint->position < note.position || (hint->position == note.position && hint->pitch < note.pitch));
+    }
+    std::deque<Note*>& openNotes(int track, int key)
+    {
+        return openNotes_[static_cast<std::size_t>(track * kKeys + key)];
+    }
+    std::array<SearchHints, kChannels> hints_{};
+    std::vector<std::deque<Note*>> openNotes_ = std::vector<std::deque<Note*>>(kChannels * kKeys);
 };
 
 std::optional<ImportError> MidiImporter::run()
@@ -336,26 +361,46 @@ std::optional<ImportError> MidiImporter::channelMessage(ChunkCursor& cursor, std
 
 void MidiImporter::noteOn(int key, int velocity)
 {
+    Track* track = currentTrack();
+    if (!track)
+        return;
     auto* note = new Note;
     note->position = tick();
     note->delay = static_cast<std::uint8_t>((time_ - tick()) * 240);
     note->pitch = static_cast<std::int8_t>(key);
     note->loudness = static_cast<std::int16_t>(levelOf(velocity / 127.0));
     note->duration = 0;
-    insertNote(durad_, current_, note);
+    SearchHints& hints = hints_[static_cast<std::size_t>(current_)];
+    Note** from = &track->notes;
+    if (sortsBefore(hints.last, *note))
+        from = &hints.last->next;
+    else if (sortsBefore(hints.beforeLastPosition, *note))
+        from = &hints.beforeLastPosition->next;
+    if (!linkNoteFrom(*track, note, from))
+        return;
+    durad_.changed = 1;
+    if (hints.last && hints.last->position < note->position)
+        hints.beforeLastPosition = hints.last;
+    else if (!sortsBefore(hints.beforeLastPosition, *note))
+        hints.beforeLastPosition = nullptr;
+    hints.last = note;
+    std::deque<Note*>& open = openNotes(current_, key);
+    open.insert(std::upper_bound(open.begin(), open.end(), note->position,
+                                 [](std::uint32_t position, const Note* n) { return position < n->position; }),
+                note);
 }
 
 void MidiImporter::noteOff(int key)
 {
-    Track* track = currentTrack();
-    if (!track)
+    if (!currentTrack())
         return;
-    for (Note* note = track->notes; note && note->position < time_; note = note->next) {
-        if (note->duration == 0 && note->pitch == key) {
-            note->duration = clampDuration(time_ - (note->position + note->delay / 240.0));
-            return;
-        }
-    }
+    std::deque<Note*>& open = openNotes(current_, key);
+    if (open.empty() || open.front()->position >= time_)
+        return;
+    Note* note = open.front();
+    note->duration = clampDuration(time_ - (note->position + note->delay / 240.0));
+    if (note->duration != 0)
+        open.pop_front();
 }
 
 void MidiImporter::controller(int channel, int number, int value)
@@ -395,20 +440,38 @@ void MidiImporter::controller(int channel, int number, int value)
     }
 }
 
+namespace {
+
+// A point after the one in force, as the insertion of points places it; none at 0 or
+// where the point in force already lies.
+template <class Point>
+Point* addAfter(Point*& head, Point* inForce, Point values)
+{
+    if (values.position == 0 || values.position == inForce->position)
+        return nullptr;
+    auto* point = new Point(values);
+    insertAfter(head, inForce, point);
+    return point;
+}
+
+} // namespace
+
 void MidiImporter::loudnessStep(int level)
 {
     Track* track = currentTrack();
     if (!track)
         return;
     const std::uint32_t k = tick();
-    LoudPoint* inForce = loudInForce(*track, k);
-    const std::int16_t before = inForce->loudness;
+    LoudPoint*& hint = hints_[static_cast<std::size_t>(current_)].loudness;
+    LoudPoint* inForce = hint && hint->position <= k ? lastAtOrBefore(hint, k) : loudInForce(*track, k);
     if (k - inForce->position > 32)
-        insertLoud(durad_, current_, k - 1, before);
+        if (LoudPoint* held = addAfter(track->loudPoints, inForce, LoudPoint{k - 1, inForce->loudness, nullptr}))
+            inForce = held;
     if (inForce->position == k)
         inForce->loudness = static_cast<std::int16_t>(level);
-    else
-        insertLoud(durad_, current_, k, level);
+    else if (LoudPoint* step = addAfter(track->loudPoints, inForce, LoudPoint{k, static_cast<std::int16_t>(level), nullptr}))
+        inForce = step;
+    hint = inForce;
 }
 
 void MidiImporter::panStep(int x)
@@ -417,13 +480,16 @@ void MidiImporter::panStep(int x)
     if (!track)
         return;
     const std::uint32_t k = tick();
-    PanoPoint* inForce = panoInForce(*track, k);
+    PanoPoint*& hint = hints_[static_cast<std::size_t>(current_)].pan;
+    PanoPoint* inForce = hint && hint->position <= k ? lastAtOrBefore(hint, k) : panoInForce(*track, k);
     if (time_ - inForce->position > 64)
-        insertPano(durad_, current_, k - 1, inForce->x, 0, 0);
+        if (PanoPoint* held = addAfter(track->panoPoints, inForce, PanoPoint{k - 1, inForce->x, 0, 0, nullptr}))
+            inForce = held;
     if (inForce->position == k)
         inForce->x = static_cast<std::int16_t>(x);
-    else
-        insertPano(durad_, current_, k, x, 0, 0);
+    else if (PanoPoint* step = addAfter(track->panoPoints, inForce, PanoPoint{k, static_cast<std::int16_t>(x), 0, 0, nullptr}))
+        inForce = step;
+    hint = inForce;
 }
 
 void MidiImporter::endOpenNotes()
@@ -454,6 +520,11 @@ void MidiImporter::endOpenNotes()
         }
         // Positions may have moved; the next normalization restores the order.
         track->noteCursor = nullptr;
+    }
+    for (std::deque<Note*>& open : openNotes_) {
+        std::erase_if(open, [](const Note* note) { return note->duration != 0; });
+        std::stable_sort(open.begin(), open.end(),
+                         [](const Note* a, const Note* b) { return a->position < b->position; });
     }
 }
 
@@ -630,10 +701,10 @@ bool isRoundedDuration(int duration)
 }
 
 // Splits a jump in loudness that would click at the note's start into a step just
-// before the note.
-void smoothLoudnessJump(Track& track, Note& note)
+// before the note. `inForce` is the loudness point in force at the note.
+void smoothLoudnessJump(Track& track, Note& note, LoudPoint* inForce)
 {
-    for (LoudPoint* point = loudInForce(track, note.position);
+    for (LoudPoint* point = inForce;
          point && point->next && point->position <= note.position + 4; point = point->next) {
         LoudPoint* next = point->next;
         if (next->position <= point->position)
@@ -701,8 +772,16 @@ void MidiImporter::tidy()
             }
         }
         track.noteCursor = nullptr;
-        for (Note* note = track.notes; note; note = note->next)
-            smoothLoudnessJump(track, *note);
+        // Notes come in order, so the point in force moves forward from the last one,
+        // whose path from the first point later notes share.
+        LoudPoint* inForce = nullptr;
+        std::uint32_t inForceAt = 0;
+        for (Note* note = track.notes; note; note = note->next) {
+            inForce = inForce && inForceAt <= note->position ? lastAtOrBefore(inForce, note->position)
+                                                              : loudInForce(track, note->position);
+            inForceAt = note->position;
+            smoothLoudnessJump(track, *note, inForce);
+        }
         link = &track.next;
     }
     thinTempo();

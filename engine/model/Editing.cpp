@@ -170,6 +170,23 @@ bool isSelectedNote(const Note& note, const Selection& selection, int track)
     return true;
 }
 
+// The first link whose note does not sort before (position, pitch).
+Note** firstLinkNotBefore(Note** link, std::uint32_t position, int pitch)
+{
+    while (*link && ((*link)->position < position || ((*link)->position == position && (*link)->pitch < pitch)))
+        link = &(*link)->next;
+    return link;
+}
+
+bool spliceNote(Track& track, Note** link, Note* note)
+{
+    note->next = *link;
+    *link = note;
+    track.changed = 1;
+    track.noteCursor = nullptr;
+    return true;
+}
+
 } // namespace
 
 // ---- Notes -----------------------------------------------------------------------
@@ -180,16 +197,17 @@ bool linkNote(Track& track, Note* note)
         delete note;
         return false;
     }
-    Note** link = &track.notes;
-    while (*link
-           && ((*link)->position < note->position
-               || ((*link)->position == note->position && (*link)->pitch <= note->pitch)))
-        link = &(*link)->next;
-    note->next = *link;
-    *link = note;
-    track.changed = 1;
-    track.noteCursor = nullptr;
-    return true;
+    return spliceNote(track, firstLinkNotBefore(&track.notes, note->position, note->pitch), note);
+}
+
+bool linkNoteFrom(Track& track, Note* note, Note** from)
+{
+    Note** link = firstLinkNotBefore(from, note->position, note->pitch);
+    if (*link && (*link)->position == note->position && (*link)->pitch == note->pitch) {
+        delete note;
+        return false;
+    }
+    return spliceNote(track, link, note);
 }
 
 int insertNote(Durad& durad, int track, Note* note)

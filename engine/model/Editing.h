@@ -25,6 +25,10 @@ inline constexpr std::uint32_t kKeepPosition = 0xFFFFFFFF;
 // deleted, when the track holds a note with the same position and pitch. Marks only
 // the track changed and clears its note cursor; sends nothing.
 bool linkNote(Track& track, Note* note);
+// linkNote for a list that is in order, searched from `from`: the track's head or the
+// `next` link of a note that sorts before `note`. For callers that add many notes
+// mostly in order (the MIDI importer), where a search from the head would be quadratic.
+bool linkNoteFrom(Track& track, Note* note, Note** from);
 // linkNote, then the Durad changed and notified. Takes ownership in every case.
 int insertNote(Durad& durad, int track, Note* note);
 // A default note with these values; refused for a pitch outside 0..127.

@@ -146,4 +146,14 @@ void insertAfter(Record*& head, Record* after, Record* record)
     }
 }
 
+// The last record from `start` on whose position is at most `position`: the record in
+// force there, for walks that move forward in time through an ordered list.
+template <class Record>
+Record* lastAtOrBefore(Record* start, std::uint32_t position)
+{
+    while (start->next && start->next->position <= position)
+        start = start->next;
+    return start;
+}
+
 } // namespace orlim

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace orlim {
 namespace {
@@ -162,6 +163,42 @@ TEST_F(MidiImportTest, PanAndVolumeAtTheStartSetTheFirstPoints)
         // Volume 0 has no logarithm; it stands for silence.
         EXPECT_EQ(durad_.tracks->loudPoints->loudness, -9600);
     }
+}
+
+TEST_F(MidiImportTest, LevelsFollowTheLogarithmAndOnlyNothingTakesTheFloor)
+{
+    const struct {
+        int volume;
+        int expression; // -1: none
+        int loudness;
+    } cases[] = {{0, -1, -9600}, {1, -1, -8415}, {1, 1, -16830}, {127, 64, -1190}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.volume << " " << c.expression);
+        MidiTrack track;
+        track.controller(0, 0, 7, c.volume);
+        if (c.expression >= 0)
+            track.controller(0, 0, 11, c.expression);
+        track.noteOn(0, 0, 60).noteOff(32, 0, 60).end();
+        ASSERT_TRUE(import(midiFile(0, 32, {track})));
+        EXPECT_EQ(durad_.tracks->loudPoints->loudness, c.loudness);
+    }
+}
+
+TEST_F(MidiImportTest, NotesOfOneChannelFromSeveralChunksAndOverlappingKeysKeepTheirOrder)
+{
+    // The second chunk goes back in time on the same channel; key 60 sounds twice at once.
+    MidiTrack later;
+    later.noteOn(64, 0, 60).noteOn(16, 0, 60).noteOff(16, 0, 60).noteOff(16, 0, 60).end();
+    MidiTrack earlier;
+    earlier.noteOn(0, 0, 62).noteOn(0, 0, 55).noteOff(8, 0, 62).noteOn(0, 0, 60).noteOff(8, 0, 55)
+        .noteOff(0, 0, 60).end();
+    ASSERT_TRUE(import(midiFile(1, 32, {later, earlier})));
+    std::vector<std::tuple<std::uint32_t, int, int>> notes;
+    for (const Note* note = durad_.tracks->notes; note; note = note->next)
+        notes.emplace_back(note->position, note->pitch, note->duration);
+    // 32 ticks a quarter at 32 per quarter: model ticks equal file ticks.
+    EXPECT_EQ(notes, (std::vector<std::tuple<std::uint32_t, int, int>>{
+                         {0, 55, 16}, {0, 62, 8}, {8, 60, 8}, {64, 60, 32}, {80, 60, 32}}));
 }
 
 TEST_F(MidiImportTest, PitchBendFollowsTheBendRange)
