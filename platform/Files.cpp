@@ -140,7 +140,7 @@ std::string installationFolder()
 
 std::string installedFilePath(const std::string& name)
 {
-    if (name.empty() || name.find('/') != std::string::npos)
+    if (name.empty() || name.front() == '/')
         return name;
     return installationFolder() + "/" + name;
 }

@@ -20,8 +20,9 @@ std::string programFolder();
 // leaves the folder's "/"). The program's folder when the value is absent or empty.
 std::string installationFolder();
 
-// A file the installation provides, named in the settings: a bare name lies in the
-// installation folder; a path with a folder is used as it stands.
+// A file the installation provides, named in the settings (the MIDI preset): an
+// absolute path is used as it stands, any other name lies under the installation
+// folder, so that nothing depends on the current folder. Empty stays empty.
 std::string installedFilePath(const std::string& name);
 
 // The system's folder for temporary files: $TMPDIR when it is absolute, else /tmp.

@@ -94,10 +94,7 @@ void writeFirstStartDefaults()
 
 std::string midiPresetPath()
 {
-    const std::string stored = editorSettings().getString("MIDISET", "FILENAME");
-    if (!stored.empty() && stored.front() == '/')
-        return stored;
-    return appendFileName(installationFolder(), stored);
+    return installedFilePath(editorSettings().getString("MIDISET", "FILENAME"));
 }
 
 std::string defaultFileName(std::string_view path, std::string_view extension)

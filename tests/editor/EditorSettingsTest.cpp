@@ -51,12 +51,22 @@ TEST(AppendFileName, AddsOneSlashOnlyWhenNeeded)
 
 using PresetPath = EditorEnvironment;
 
-TEST_F(PresetPath, ABareNameLiesInTheInstallationFolderAndAFullPathStays)
+TEST_F(PresetPath, ARelativeNameLiesInTheInstallationFolderAndAFullPathStays)
 {
-    editorSettings().writeString("midiset", "FileName", "midiset.pre");
-    EXPECT_EQ(midiPresetPath(), appendFileName(installationFolder(), "midiset.pre"));
-    editorSettings().writeString("MIDISET", "FILENAME", "/home/u/My Presets/gm.pre");
-    EXPECT_EQ(midiPresetPath(), "/home/u/My Presets/gm.pre");
+    const struct {
+        const char* stored;
+        std::string path;
+    } cases[] = {
+        {"midiset.pre", appendFileName(installationFolder(), "midiset.pre")},
+        {"presets/gm.pre", appendFileName(installationFolder(), "presets/gm.pre")},
+        {"/home/u/My Presets/gm.pre", "/home/u/My Presets/gm.pre"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        editorSettings().writeString("midiset", "FileName", c.stored);
+        EXPECT_EQ(midiPresetPath(), c.path);
+    }
 }
 
 TEST(FileFilters, TurnIntoQtFiltersWhosePatternsMatchEitherCase)
