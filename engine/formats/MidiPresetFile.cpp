@@ -32,9 +32,17 @@ std::optional<std::uint16_t> readLength(FileReader& file)
 
 } // namespace
 
-void MidiPreset::setSlot(int index, std::vector<std::uint8_t> record)
+bool MidiPreset::setSlot(int index, std::vector<std::uint8_t> record)
 {
+    if (!record.empty()) {
+        // The file holds only the stated length: more would shift every later record.
+        const std::size_t stated = record.size() >= 2 ? readField<std::uint16_t>(record.data(), 0) : 0;
+        if (stated < kEntryHeadSize || stated > record.size())
+            return false;
+        record.resize(stated);
+    }
     slots_.at(static_cast<std::size_t>(index)) = std::move(record);
+    return true;
 }
 
 void MidiPreset::clear()

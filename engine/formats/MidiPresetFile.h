@@ -19,8 +19,10 @@ class MidiPreset {
 public:
     // The slot's record, or an empty block when the slot is empty.
     const std::vector<std::uint8_t>& slot(int index) const { return slots_.at(static_cast<std::size_t>(index)); }
-    // A copy of the record (its stated length); an empty block empties the slot.
-    void setSlot(int index, std::vector<std::uint8_t> record);
+    // Keeps the record cut to its stated length; an empty block empties the slot.
+    // False, and the slot unchanged, for a record shorter than the common head or
+    // than its stated length.
+    bool setSlot(int index, std::vector<std::uint8_t> record);
     void clear();
 
     // Reads a file whose name ends in ".pre" (in any case); other names are left

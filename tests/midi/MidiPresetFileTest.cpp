@@ -43,6 +43,23 @@ TEST_F(MidiPresetFileTest, SavesUpToTheFirstEmptySlot)
     EXPECT_TRUE(back.slot(100).empty());
 }
 
+TEST_F(MidiPresetFileTest, ASlotKeepsItsRecordsStatedLengthAndRefusesAShortOne)
+{
+    MidiPreset preset;
+    std::vector<std::uint8_t> longer = record(100, 3);
+    writeField<std::uint16_t>(longer.data(), 0, 80);
+    EXPECT_TRUE(preset.setSlot(0, longer));
+    EXPECT_EQ(preset.slot(0).size(), 80u);
+    EXPECT_FALSE(preset.setSlot(0, record(60, 4)));
+    std::vector<std::uint8_t> claimsMore = record(80, 5);
+    writeField<std::uint16_t>(claimsMore.data(), 0, 90);
+    EXPECT_FALSE(preset.setSlot(0, claimsMore));
+    EXPECT_EQ(preset.slot(0).size(), 80u);
+    EXPECT_EQ(preset.slot(0)[2], 3);
+    ASSERT_TRUE(preset.write(path_));
+    EXPECT_EQ(testing::readFile(path_).size(), 80u);
+}
+
 TEST_F(MidiPresetFileTest, AnEmptyTableIsAnEmptyFile)
 {
     ASSERT_TRUE(MidiPreset().write(path_));
