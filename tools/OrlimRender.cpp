@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -38,7 +39,7 @@ struct Options {
     std::string output;
     int rate = 44100;
     int channels = 2;
-    std::string preset = "midiset.pre";
+    std::string preset; // empty: the installation's midiset.pre
     std::string library;
 };
 
@@ -96,37 +97,45 @@ std::string lowerEnding(const std::string& path, std::size_t length)
     return ending;
 }
 
-// Points the plug-ins at another bank folder for this run and puts the user's own
-// setting back afterwards.
+// Points the plug-ins at another bank folder for this run only: the settings are
+// copied into a private folder that this process alone reads and writes, so the
+// user's own settings never change, even when the run is killed.
 class LibraryOverride {
 public:
     explicit LibraryOverride(const std::string& folder)
     {
         if (folder.empty())
             return;
+        std::string pattern = temporaryFolder() + "/orlim-render-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            return;
+        private_ = pattern;
+        for (const SettingsHive hive : {SettingsHive::User, SettingsHive::Machine}) {
+            const std::filesystem::path from = settingsFilePath(hive);
+            std::error_code ignored;
+            std::filesystem::copy_file(from, private_ / from.filename(), ignored);
+        }
+        setenv("ORLIM_CONFIG_DIR", private_.c_str(), 1);
         for (const char* plugin : {"Kestrow", "Tivenor"}) {
             const std::string path = std::string("Software\\Orlim Durad\\") + plugin + "\\Library";
             auto key = SettingsKey::create(SettingsHive::User, path);
-            if (!key)
-                continue;
-            saved_.push_back({*key, key->queryString("Path")});
-            key->setString("Path", folder);
+            ready_ = key && key->setString("Path", std::filesystem::absolute(folder).string()) && ready_;
         }
     }
     ~LibraryOverride()
     {
-        for (const auto& [key, previous] : saved_) {
-            if (previous)
-                key.setString("Path", *previous);
-            else
-                key.deleteValue("Path");
-        }
+        std::error_code ignored;
+        if (!private_.empty())
+            std::filesystem::remove_all(private_, ignored);
     }
     LibraryOverride(const LibraryOverride&) = delete;
     LibraryOverride& operator=(const LibraryOverride&) = delete;
 
+    bool ready() const { return !private_.empty() && ready_; }
+
 private:
-    std::vector<std::pair<SettingsKey, std::optional<std::string>>> saved_;
+    std::filesystem::path private_;
+    bool ready_ = true;
 };
 
 int fail(const std::string& text)
@@ -178,11 +187,21 @@ int main(int argc, char** argv)
         return std::intptr_t{0};
     });
 
+    std::error_code ignored;
+    if (!options.library.empty() && !std::filesystem::is_directory(options.library, ignored))
+        return fail("cannot use " + options.library + " as the bank folder: no such folder");
+    // A preset named on the command line is found as the shell would find it.
+    const std::string preset = options.preset.empty() ? installedFilePath("midiset.pre")
+                                                      : std::filesystem::absolute(options.preset).string();
+    if (kind == "mid" && !fileSize(preset))
+        return fail("cannot read the preset " + preset + ": no such file");
     LibraryOverride library(options.library);
+    if (!options.library.empty() && !library.ready())
+        return fail("cannot set the bank folder " + options.library + " for this run");
     Durad* durad = musCreateDurad(&window);
     if (!durad)
         return fail("out of memory");
-    musSetMIDPreset(installedFilePath(options.preset).c_str());
+    musSetMIDPreset(preset.c_str());
     if (!musFileOpen(durad, options.input.c_str())) {
         musDeleteDurad(durad);
         return 1;
