@@ -5,7 +5,9 @@
 #
 # Usage: bench/render-vs-fluidsynth.sh [FILE.mid ...]
 # Without files it renders the project's own demo song, once and repeated to about
-# three minutes.
+# three minutes, and the real songs of Debian's openttd-openmsx package. orlim-render
+# runs with settings of its own and the project's bank folder, so both renderers use
+# TimGM6mb whatever the user has set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --bench
@@ -15,12 +17,13 @@ bin=build/bin
 bank=/usr/share/sounds/sf2/TimGM6mb.sf2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+export ORLIM_CONFIG_DIR=$work/settings
 
 files=("$@")
 if ((${#files[@]} == 0)); then
     "$bin/orlim-make-demo" "$work/demo.mid"
     "$bin/orlim-make-demo" "$work/demo-3min.mid" 12
-    files=("$work/demo.mid" "$work/demo-3min.mid")
+    files=("$work/demo.mid" "$work/demo-3min.mid" /usr/share/games/openttd/baseset/openmsx/*.mid)
 fi
 
 # Seconds of audio in orlim-render's 16-bit stereo 44.1 kHz file: its 46-byte
@@ -42,7 +45,7 @@ measure() {
 
 printf '%-24s %8s | %8s %7s %8s | %8s %7s %8s | %6s\n' file audio-s orlim-s rt-x mem-MB fluid-s rt-x mem-MB ratio
 for file in "${files[@]}"; do
-    read -r orlim_wall orlim_peak < <(measure "$bin/orlim-render" "$file" "$work/orlim.wav")
+    read -r orlim_wall orlim_peak < <(measure "$bin/orlim-render" "$file" "$work/orlim.wav" --library "$bin/soundfont")
     read -r fluid_wall fluid_peak < <(measure fluidsynth -ni -F "$work/fluid.wav" -r 44100 -R 0 -C 0 "$bank" "$file")
     audio=$(audio_seconds "$work/orlim.wav")
     awk -v f="$(basename "$file")" -v a="$audio" -v ow="$orlim_wall" -v op="$orlim_peak" \

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing.
-# Usage: scripts/install-deps.sh [--bench]   (--bench adds the comparison peer)
+# Usage: scripts/install-deps.sh [--bench]   (--bench adds the comparison peer and
+#        real MIDI songs to compare on)
 set -euo pipefail
 
 packages=(
@@ -12,7 +13,7 @@ packages=(
     timgm6mb-soundfont
 )
 if [[ "${1:-}" == "--bench" ]]; then
-    packages+=(fluidsynth time)
+    packages+=(fluidsynth time openttd-openmsx)
 fi
 
 missing=()
