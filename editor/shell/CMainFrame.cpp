@@ -293,7 +293,7 @@ void CMainFrame::updateRecentFileMenu()
     recentFileActions_.clear();
     CEditorApp* app = CEditorApp::instance();
     if (!app || app->recentFiles().entries().empty()) {
-        QAction* placeholder = addCommand(nullptr, kRecentFile1, "Recent File", "Open this document");
+        QAction* placeholder = addCommand(nullptr, kRecentFile1, "Recent File", {});
         placeholder->setEnabled(false);
         fileMenu_->insertAction(recentFilesEnd_, placeholder);
         recentFileActions_ << placeholder;
@@ -303,7 +303,7 @@ void CMainFrame::updateRecentFileMenu()
     for (std::size_t i = 0; i < entries.size(); ++i) {
         QString text = QString("&%1 %2").arg(i + 1).arg(QString::fromStdString(entries[i]));
         QAction* action =
-            addCommand(nullptr, kRecentFile1 + static_cast<int>(i), text, "Open this document");
+            addCommand(nullptr, kRecentFile1 + static_cast<int>(i), text, {});
         fileMenu_->insertAction(recentFilesEnd_, action);
         recentFileActions_ << action;
     }

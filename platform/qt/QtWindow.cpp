@@ -103,6 +103,9 @@ namespace {
 void collectTargets(const QObject* parent, std::vector<QPointer<QObject>>& targets)
 {
     for (QObject* child : parent->children()) {
+        // Dialogs the frame owns are windows of their own, not its children.
+        if (const auto* widget = qobject_cast<const QWidget*>(child); widget && widget->isWindow())
+            continue;
         if (windowOf(child))
             targets.emplace_back(child);
         collectTargets(child, targets);

@@ -42,8 +42,9 @@ QWidget* widgetOf(WindowHandle window);
 
 // Sends the message, synchronously and in a stable order (depth first, children in
 // the order they were added), to every message target among the descendants of
-// `root` at all levels, `root` itself excluded. Targets that a handler destroys on
-// the way are skipped.
+// `root` at all levels, `root` itself excluded, as far as they lie inside `root`'s
+// window: widgets that are windows of their own (owned dialogs) and what they hold
+// are left out. Targets that a handler destroys on the way are skipped.
 void sendToDescendants(QObject* root, std::uint32_t msg, WParam wParam, LParam lParam);
 
 } // namespace orlim

@@ -3,6 +3,7 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTest>
 #include <QToolBar>
 
 #include "editor/shell/CAboutDlg.h"
@@ -10,6 +11,7 @@
 #include "editor/shell/EditorSettings.h"
 #include "engine/include/DuradMessages.h"
 #include "platform/Files.h"
+#include "plugin-api/Entries.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/midi/MidiWriter.h"
 
@@ -223,6 +225,27 @@ TEST_F(Commands, OpenShowsTheMusicFiltersReadsTheFileAndSetsTheTitle)
     EXPECT_TRUE(boxes.entries().empty());
 }
 
+TEST_F(Commands, OpenImportsAMidiFileThroughThePresetOfTheSettings)
+{
+    // A preset file is its records one after the other; this one has program 0 only.
+    TempDir files;
+    std::string entry(kEntryHeadSize, '\0');
+    writeField<std::uint16_t>(entry.data(), 0, static_cast<std::uint16_t>(kEntryHeadSize));
+    setNameField(entry.data(), SourceEntryOffset::fileName, "kestrow.dll");
+    setNameField(entry.data(), SourceEntryOffset::displayText, "Chosen piano");
+    writeFile(files.file("mine.pre"), entry);
+    editorSettings().writeString("midiset", "FileName", files.file("mine.pre"));
+
+    MidiTrack track;
+    track.event(0, {0xC0, 0}).noteOn(0, 0, 60).noteOff(96, 0, 60).end();
+    writeFile(files.file("song.mid"), midiFile(0, 96, {track}));
+    dialogAnswers.push_back(files.file("song.mid"));
+    frame->onCommand(57601);
+    const SourceEntry* source = musGetSource(music, 0, 0);
+    ASSERT_NE(source, nullptr);
+    EXPECT_STREQ(source->displayText, "Chosen piano");
+}
+
 TEST_F(Commands, AFailedOpenStillChangesTheTitle)
 {
     dialogAnswers.push_back("/nowhere/lost.rwm");
@@ -317,6 +340,34 @@ TEST_F(Commands, NewAsksToSaveAChangedMusicAndGoesOnOnlyWhenThatWasSettled)
         EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Save current file?"});
         EXPECT_EQ(boxes.entries()[0].buttons, MessageButtons::YesNo);
         EXPECT_EQ(musGetDuradLength(music) == 0, c.cleared);
+    }
+}
+
+TEST_F(Commands, ShortcutsPressedInAChildWindowReachTheFrame)
+{
+    frame->show();
+    QWidget* child = frame->staffChild();
+    QApplication::setActiveWindow(frame);
+    child->setFocus();
+    const struct {
+        const char* what;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool asks;
+    } cases[] = {
+        {"Ctrl+N asks to save, then clears", Qt::Key_N, Qt::ControlModifier, true},
+        {"Ctrl+Z does nothing", Qt::Key_Z, Qt::ControlModifier, false},
+        {"F6 does nothing", Qt::Key_F6, Qt::NoModifier, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        musClear(music);
+        musInsertNote(music, 0, 0, 60, 32);
+        boxes.clear();
+        boxes.answerWith(MessageAnswer::No);
+        QTest::keyClick(child, c.key, c.modifiers);
+        EXPECT_EQ(boxes.texts(), c.asks ? std::vector<std::string>{"Save current file?"} : std::vector<std::string>{});
+        EXPECT_EQ(musGetDuradLength(music) == 0, c.asks);
     }
 }
 

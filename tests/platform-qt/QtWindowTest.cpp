@@ -114,6 +114,10 @@ TEST(QtWindow, DescendantsGetTheMessageDepthFirstInCreationOrderWithoutTheRoot)
     new RecordingWidget("b1", &log, plain);
     auto* c = new RecordingWidget("c", &log, &root);
     c->hide();
+    // A window of its own (a dialog the frame owns) and what it holds are not children.
+    auto* dialog = new RecordingWidget("dialog", &log, &root);
+    dialog->setWindowFlags(Qt::Dialog);
+    new RecordingWidget("in dialog", &log, dialog);
     sendToDescendants(&root, 0x52D, 0, 0);
     EXPECT_EQ(log, (std::vector<std::string>{"a", "a1", "b1", "c"}));
     sendToDescendants(nullptr, 0x52D, 0, 0);
