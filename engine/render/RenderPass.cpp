@@ -160,6 +160,11 @@ const std::int32_t* RenderPass::treatNote(const Note& note, Track& track)
     if (request_.flags & kPlayDisableEffect)
         return buffer;
     for (int n = 0; const EffectNode* node = activeEffect(track, note.position, n); ++n) {
+        // An effect may lengthen the note inside this buffer: what it finds beyond the
+        // note is silence, not the end of an earlier, longer note.
+        if (n == 0)
+            std::fill(buffer + std::min<std::size_t>(sample_.totalSamples, synth_.capacity()),
+                      buffer + synth_.capacity(), 0);
         PluginCache& effects = renderState().effects();
         const auto* entry = reinterpret_cast<const EffectEntry*>(node->entry.data());
         const std::uint32_t before = sample_.totalSamples;

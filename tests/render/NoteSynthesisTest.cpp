@@ -581,12 +581,21 @@ TEST(NoteSynth, AReadPositionThatNeverPassesSixGivesOnlyZeros)
     EXPECT_TRUE(std::all_of(values.begin(), values.end(), [](std::int32_t v) { return v == 0; }));
 }
 
-TEST(NoteSynth, AtTheRootAndTheBlocksRateTheReadPositionMovesOnePointPerSample)
+TEST(NoteSynth, TheReadPositionMovesOnePointPerSampleAtTheRootAndTwoAnOctaveHigher)
 {
-    const double step = frequencyOfCents(6000) * (44100.0 / frequencyOfCents(6000) / 44100.0);
-    EXPECT_NEAR(step, 1.0, 1e-15);
-    const double octave = frequencyOfCents(7200) * (44100.0 / frequencyOfCents(6000) / 44100.0);
-    EXPECT_NEAR(octave, 2.0, 1e-15);
+    // A block of 1000 points without loop sounds until the read position reaches 994.
+    const struct {
+        int pitch;
+        std::size_t samples;
+    } cases[] = {{60, 993}, {72, 496}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pitch);
+        const std::vector<std::int32_t> values =
+            synthesized(answer(20000, 15000, 1000), makeBlock(Wave::Sine, 1000, 2, 20000, 50), c.pitch);
+        ASSERT_NE(values[c.samples - 1], 0);
+        EXPECT_TRUE(std::all_of(values.begin() + static_cast<std::ptrdiff_t>(c.samples), values.end(),
+                                [](std::int32_t v) { return v == 0; }));
+    }
 }
 
 TEST(NoteSynth, ABlockWithoutLoopEndsSixPointsBeforeItsEnd)

@@ -100,12 +100,21 @@ TEST_F(RenderPassTest, AMutedTrackIsNeitherRequestedNorReported)
     addSource(0, testSource(0));
     addNote(0, 0, 60, 32);
     addTrack();
-    addNote(1, 0, 62, 32); // no source: would be reported
-    const std::uint8_t mute[] = {255, 255};
-    request.muteMask = mute;
-    render(0, 4);
-    EXPECT_TRUE(requests().empty());
-    EXPECT_TRUE(errors.empty());
+    addNote(1, 0, 62, 32); // no source: reported unless muted
+    const struct {
+        std::uint8_t mask[2];
+        std::size_t requested;
+        std::size_t reported;
+    } cases[] = {{{255, 255}, 0, 0}, {{0, 255}, 1, 0}, {{255, 0}, 0, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << int{c.mask[0]} << " " << int{c.mask[1]});
+        forgetRequests();
+        errors.clear();
+        request.muteMask = c.mask;
+        render(0, 4);
+        EXPECT_EQ(requests().size(), c.requested);
+        EXPECT_EQ(errors.size(), c.reported);
+    }
 }
 
 TEST_F(RenderPassTest, NotesOfOneTickAreRequestedInAscendingPitchWithTheSameSource)
