@@ -659,10 +659,12 @@ int copyTrack(Durad& source, int sourceTrack, Durad& target, int targetTrack)
     destroyList(target.tempoPoints);
     target.tempoCursor = nullptr;
     target.tempoPoints = new TempoPoint;
+    // A list that starts after 0 (the clipboard's may) goes behind the default first
+    // entry, so that the target's lists keep an entry at 0 for every lookup.
     if (const TempoPoint* first = from->tempoPoints) {
-        target.tempoPoints->position = first->position;
-        target.tempoPoints->tempo = first->tempo;
-        for (const TempoPoint* p = first->next; p; p = p->next)
+        if (first->position == 0)
+            target.tempoPoints->tempo = first->tempo;
+        for (const TempoPoint* p = first->position == 0 ? first->next : first; p; p = p->next)
             insertTempo(target, p->position, p->tempo);
     }
 
@@ -683,20 +685,21 @@ int copyTrack(Durad& source, int sourceTrack, Durad& target, int targetTrack)
     destroyList(toTrack->loudPoints);
     toTrack->loudPoints = new LoudPoint;
     if (const LoudPoint* first = fromTrack->loudPoints) {
-        toTrack->loudPoints->position = first->position;
-        toTrack->loudPoints->loudness = first->loudness;
-        for (const LoudPoint* p = first->next; p; p = p->next)
+        if (first->position == 0)
+            toTrack->loudPoints->loudness = first->loudness;
+        for (const LoudPoint* p = first->position == 0 ? first->next : first; p; p = p->next)
             insertLoud(target, targetTrack, p->position, p->loudness);
     }
 
     destroyList(toTrack->panoPoints);
     toTrack->panoPoints = new PanoPoint;
     if (const PanoPoint* first = fromTrack->panoPoints) {
-        toTrack->panoPoints->position = first->position;
-        toTrack->panoPoints->x = first->x;
-        toTrack->panoPoints->y = first->y;
-        toTrack->panoPoints->z = first->z;
-        for (const PanoPoint* p = first->next; p; p = p->next)
+        if (first->position == 0) {
+            toTrack->panoPoints->x = first->x;
+            toTrack->panoPoints->y = first->y;
+            toTrack->panoPoints->z = first->z;
+        }
+        for (const PanoPoint* p = first->position == 0 ? first->next : first; p; p = p->next)
             insertPano(target, targetTrack, p->position, p->x, p->y, p->z);
     }
 

@@ -243,6 +243,25 @@ TEST(Clipboard, CopyingATrackWithinOneDuradReadsTheOriginal)
     EXPECT_EQ(tempoPoints(durad.get()), (PointList{{0, 3840}, {128, 7680}}));
 }
 
+TEST(Clipboard, CopyingATrackOutOfTheClipboardKeepsEntriesAtZero)
+{
+    // The clipboard's lists start where the copied block starts.
+    DuradPtr durad = makeDurad();
+    ASSERT_EQ(musInsertLoud(durad.get(), 0, 200, -700), 1);
+    ASSERT_EQ(musInsertPano(durad.get(), 0, 200, 10, 20, 30), 1);
+    ASSERT_EQ(musInsertTempo(durad.get(), 200, 5000), 1);
+    DuradPtr target = makeDurad();
+    const Selection curves = select(0, 0, 100, 300, 4 | 8);
+    ASSERT_EQ(musCopy(durad.get(), &curves), 1);
+    EXPECT_EQ(musCopyTrack(musGetClipboard(), 0, target.get(), 0), 1);
+    EXPECT_EQ(loudPoints(target.get(), 0), (PointList{{0, 0}, {100, -700}}));
+    EXPECT_EQ(panoPoints(target.get(), 0), (PointList{{0, 0, 0, 0}, {100, 10, 20, 30}}));
+    const Selection tempo = select(0, 0, 100, 300, 2);
+    ASSERT_EQ(musCopy(durad.get(), &tempo), 1);
+    EXPECT_EQ(musCopyTrack(musGetClipboard(), 0, target.get(), 0), 0) << "the clipboard holds no track now";
+    EXPECT_EQ(tempoPoints(target.get()), (PointList{{0, 3840}, {100, 5000}}));
+}
+
 TEST(Clipboard, CopyingIntoTheClipboardGivesItATrack)
 {
     DuradPtr source = richSource();

@@ -1,5 +1,6 @@
 #include "engine/include/DuradMessages.h"
 #include "tests/interface/InterfaceHelpers.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,7 @@ TEST(Editing, EveryRefusalReturnsZeroChangesNothingAndStaysSilent)
         {"delete note on a missing track", [](Durad* d) { return musDeleteNote(d, -1, 64, 60); }},
         {"modify note that is not there", [](Durad* d) { return musModifyNote(d, 0, 65, 60, 0, 0, 0); }},
         {"modify note to pitch 128", [](Durad* d) { return musModifyNote(d, 0, 64, 60, 0xFFFFFFFF, 128, 0); }},
+        {"modify note on a missing track", [](Durad* d) { return musModifyNote(d, 2, 64, 60, 0, 0, 0); }},
         {"insert clef where one lies", [](Durad* d) { return musInsertClef(d, 0, 128, 2, 0); }},
         {"insert clef at 0", [](Durad* d) { return musInsertClef(d, 0, 0, 2, 0); }},
         {"insert clef equal to the one in force", [](Durad* d) { return musInsertClef(d, 0, 200, 1, -2); }},
@@ -58,10 +60,12 @@ TEST(Editing, EveryRefusalReturnsZeroChangesNothingAndStaysSilent)
         {"insert loudness on a missing track", [](Durad* d) { return musInsertLoud(d, 2, 10, -100); }},
         {"delete loudness at 0", [](Durad* d) { return musDeleteLoud(d, 0, 0); }},
         {"delete loudness that is not there", [](Durad* d) { return musDeleteLoud(d, 0, 101); }},
+        {"delete loudness on a missing track", [](Durad* d) { return musDeleteLoud(d, 2, 100); }},
         {"insert pan at 0", [](Durad* d) { return musInsertPano(d, 0, 0, 1, 1, 1); }},
         {"insert pan where one lies", [](Durad* d) { return musInsertPano(d, 0, 100, 1, 1, 1); }},
         {"delete pan at 0", [](Durad* d) { return musDeletePano(d, 0, 0); }},
         {"delete pan that is not there", [](Durad* d) { return musDeletePano(d, 1, 100); }},
+        {"delete pan on a missing track", [](Durad* d) { return musDeletePano(d, 2, 100); }},
         {"insert tempo at 0", [](Durad* d) { return musInsertTempo(d, 0, 1000); }},
         {"insert tempo where one lies", [](Durad* d) { return musInsertTempo(d, 100, 1000); }},
         {"insert tempo 0", [](Durad* d) { return musInsertTempo(d, 50, 0); }},
@@ -82,6 +86,7 @@ TEST(Editing, EveryRefusalReturnsZeroChangesNothingAndStaysSilent)
         {"delete source at a negative index", [](Durad* d) { return musDeleteSource(d, 0, -1); }},
         {"insert null effect", [](Durad* d) { return musInsertEffect(d, 0, nullptr); }},
         {"insert effect shorter than its head", [&](Durad* d) { return musInsertEffect(d, 0, asEffect(shortEffect)); }},
+        {"insert effect on a missing track", [&](Durad* d) { return musInsertEffect(d, 2, asEffect(effectBytes(10, 20, 9))); }},
         {"delete effect past the last", [](Durad* d) { return musDeleteEffect(d, 1, 0); }},
         {"delete track that is not there", [](Durad* d) { return musDeleteTrack(d, 2); }},
         {"move track from a negative index", [](Durad* d) { return musMoveTrack(d, -1, 0); }},
@@ -121,6 +126,7 @@ TEST(Editing, ChangesNotifyAsTheirKindRequires)
         const char* name;
         std::function<int(Durad*)> edit;
         int notifications;
+        bool marks = true;
     } cases[] = {
         {"insert note", [](Durad* d) { return musInsertNote(d, 0, 0, 60, 8); }, 1},
         {"delete note", [](Durad* d) { return musDeleteNote(d, 0, 64, 60); }, 1},
@@ -139,26 +145,30 @@ TEST(Editing, ChangesNotifyAsTheirKindRequires)
         {"insert track", [](Durad* d) { return musInsertTrack(d, 9, "third"); }, 1},
         {"delete track", [](Durad* d) { return musDeleteTrack(d, 1); }, 1},
         {"move track", [](Durad* d) { return musMoveTrack(d, 0, 1); }, 1},
-        {"delete source", [](Durad* d) { return musDeleteSource(d, 0, 0); }, 0},
-        {"delete effect", [](Durad* d) { return musDeleteEffect(d, 0, 0); }, 0},
-        {"set track name", [](Durad* d) { return musSetTrackName(d, 0, "renamed"); }, 0},
-        {"set level", [](Durad* d) { return musSetLevel(d, -100) == -100 ? 1 : 0; }, 0},
+        // These leave marking to their callers.
+        {"delete source", [](Durad* d) { return musDeleteSource(d, 0, 0); }, 0, false},
+        {"delete effect", [](Durad* d) { return musDeleteEffect(d, 0, 0); }, 0, false},
+        {"set track name", [](Durad* d) { return musSetTrackName(d, 0, "renamed"); }, 0, false},
+        {"set level", [](Durad* d) { return musSetLevel(d, -100) == -100 ? 1 : 0; }, 0, false},
         {"set durad info", [](Durad* d) {
              DuradInfo info{};
              info.name = "Song";
              return musSetDuradInfo(d, &info);
          }, 0},
     };
+    TempDir files;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MessageRecorder recorder;
         DuradPtr durad = makeDurad(recorder.handle());
         fill(durad.get());
+        // Saving leaves the Durad unchanged, so that only the edit can mark it.
+        ASSERT_EQ(musFileSave(durad.get(), files.file("saved.rwm").c_str()), 1);
         recorder.messages.clear();
         EXPECT_EQ(c.edit(durad.get()), 1);
         EXPECT_EQ(recorder.messages,
                   std::vector<Message>(static_cast<std::size_t>(c.notifications), Message{WM_MUS_CHANGED, 0, 0}));
-        EXPECT_EQ(musIsChanged(durad.get()), 1);
+        EXPECT_EQ(musIsChanged(durad.get()), c.marks ? 1 : 0);
     }
 }
 
