@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes to tivenor as a Giga bank file. The first 12 bytes are a
-// request (bank and program, 32-bit; pitch and loudness, 16-bit; little-endian); the
-// rest is the file. The sample path runs for that request and for the first regions
+// Feeds arbitrary bytes to tivenor as a Giga bank file. The first 14 bytes are a
+// request (bank and program, 32-bit; pitch, loudness and relative cutoff, 16-bit;
+// little-endian); the rest is the file. The sample path runs for that request and for the first regions
 // of the first instruments the bank holds, and the two browsing lists read the same
 // bytes. Nothing may read outside the file, and every handed-out block must hold its
 // points plus the ones after the loop end.
@@ -81,10 +81,10 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     orlim::fuzz::silenceMessageBoxes();
-    if (size < 12)
+    if (size < 14)
         return 0;
-    const std::uint8_t* file = data + 12;
-    const std::size_t fileSize = size - 12;
+    const std::uint8_t* file = data + 14;
+    const std::size_t fileSize = size - 14;
 
     auto reader = std::make_unique<RiffReader>();
     check(reader->openMemory(file, fileSize));
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TivenorSettings settings;
     settings.bank = le32(data);
     settings.program = le32(data + 4);
-    settings.relativeCutoff = static_cast<std::uint16_t>(le16(data + 8));
+    settings.relativeCutoff = static_cast<std::uint16_t>(le16(data + 12));
     const std::int16_t pitch = le16(data + 8);
     const std::int16_t loudness = le16(data + 10);
     request(*bank, settings, pitch, loudness, cache);

@@ -15,6 +15,9 @@ std::string startLibraryFolder(std::string_view application, std::string_view su
             folder += '/';
         folder += subfolder;
         profile.writeString("Library", "Path", folder);
+    } else if (folder.front() != '/') {
+        // A relative folder would follow the current folder, which a setup dialog moves.
+        folder = installedFilePath(folder);
     }
     if (folder.back() != '/')
         folder += '/';

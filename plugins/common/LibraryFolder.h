@@ -14,8 +14,8 @@ namespace orlim::plugin {
 
 // The library folder of `application` ("Kestrow", "Tivenor"): the user settings'
 // "Library"/"Path" of "Software\Orlim Durad\<application>". When that is empty it
-// becomes the installation folder + "/" + `subfolder`, and is written back. The result
-// always ends with "/".
+// becomes the installation folder + "/" + `subfolder`, and is written back; a relative
+// path is taken from the installation folder. The result always ends with "/".
 std::string startLibraryFolder(std::string_view application, std::string_view subfolder);
 
 // Finds bank files by the names records carry. Documents store bank names

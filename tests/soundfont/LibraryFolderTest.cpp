@@ -36,6 +36,13 @@ TEST_F(LibraryFolder, ComesFromTheUserSettings)
     EXPECT_EQ(SettingsProfile("Kestrow").getString("Library", "Path"), "/data/My Banks");
 }
 
+TEST_F(LibraryFolder, ARelativeFolderLiesInTheInstallationFolder)
+{
+    setInstallation("/opt/OrlimDurad");
+    ASSERT_TRUE(SettingsProfile("Kestrow").writeString("Library", "Path", "banks/gm"));
+    EXPECT_EQ(plugin::startLibraryFolder("Kestrow", "soundfont"), "/opt/OrlimDurad/banks/gm/");
+}
+
 TEST_F(LibraryFolder, FallsBackToTheInstallationFolderAndWritesThatBack)
 {
     const struct {
