@@ -1,9 +1,7 @@
 #include "engine/render/SaveWave.h"
 
-#include <csignal>
 #include <cstring>
 #include <functional>
-#include <sys/resource.h>
 
 #include "engine/model/Timeline.h"
 #include "engine/render/RenderState.h"
@@ -12,6 +10,7 @@
 #include "platform/UiRequests.h"
 #include "tests/playback/PlaybackFixture.h"
 #include "tests/playback/RenderBytes.h"
+#include "tests/support/ScopedFileSizeLimit.h"
 
 namespace orlim::testing {
 namespace {
@@ -227,15 +226,12 @@ TEST_F(SaveWaveTest, AStreamThatLosesItsFileSavesNothing)
 {
     addNote(0, 60, 60 * kTicksPerSecond); // a minute: far more than the stream may keep
     writeFile(path, "an older wave");
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 64 << 10;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = saveWave(path, request);
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
+    bool saved = true;
+    {
+        const ScopedFileSizeLimit limit(64 << 10);
+        ASSERT_TRUE(limit.set());
+        saved = saveWave(path, request);
+    }
     EXPECT_FALSE(saved);
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Failed to write the wave file."});
     EXPECT_TRUE(readFile(path) == "an older wave");

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <dlfcn.h>
 #include <filesystem>
-#include <signal.h>
-#include <sys/resource.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -14,6 +12,7 @@
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "tests/render/RenderFixture.h"
+#include "tests/support/ScopedFileSizeLimit.h"
 
 namespace orlim::testing {
 namespace {
@@ -252,18 +251,15 @@ TEST_F(EffectChainTest, MemoryStaysFlatOverALongPiece)
 TEST_F(EffectChainTest, AFileErrorOfTheStreamStopsThePass)
 {
     addNote(0, 0, 60, 32);
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 256 << 10;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     request.start = 0;
     request.end = 3840; // a minute
     RenderContext context;
-    const bool rendered = renderSynchronously(context, request);
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
+    bool rendered = false;
+    {
+        const ScopedFileSizeLimit limit(256 << 10);
+        ASSERT_TRUE(limit.set());
+        rendered = renderSynchronously(context, request);
+    }
     ASSERT_TRUE(rendered);
     EXPECT_NE(context.stop, 0);
     EXPECT_TRUE(context.stream->failed());
