@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <deque>
 #include <optional>
 
 namespace orlim {
@@ -199,12 +198,44 @@ private:
     {
         return hint && (hint->position < note.position || (hint->position == note.position && hint->pitch < note.pitch));
     }
-    std::deque<Note*>& openNotes(int track, int key)
+    // The open notes of one track and key, by position; those before `first` are
+    // closed. Empty until the key first sounds, so an import allocates for what it uses.
+    struct OpenNotes {
+        std::vector<Note*> notes;
+        std::size_t first = 0;
+
+        bool empty() const { return first == notes.size(); }
+        Note* front() const { return notes[first]; }
+        void popFront()
+        {
+            if (++first == notes.size()) {
+                notes.clear();
+                first = 0;
+            }
+        }
+        void insert(Note* note)
+        {
+            const auto from = notes.begin() + static_cast<std::ptrdiff_t>(first);
+            notes.insert(std::upper_bound(from, notes.end(), note->position,
+                                          [](std::uint32_t position, const Note* n) { return position < n->position; }),
+                         note);
+        }
+        // Drops the notes closed meanwhile and restores the order of moved ones.
+        void tidy()
+        {
+            notes.erase(notes.begin(), notes.begin() + static_cast<std::ptrdiff_t>(first));
+            first = 0;
+            std::erase_if(notes, [](const Note* note) { return note->duration != 0; });
+            std::stable_sort(notes.begin(), notes.end(),
+                             [](const Note* a, const Note* b) { return a->position < b->position; });
+        }
+    };
+    OpenNotes& openNotes(int track, int key)
     {
         return openNotes_[static_cast<std::size_t>(track * kKeys + key)];
     }
     std::array<SearchHints, kChannels> hints_{};
-    std::vector<std::deque<Note*>> openNotes_ = std::vector<std::deque<Note*>>(kChannels * kKeys);
+    std::vector<OpenNotes> openNotes_ = std::vector<OpenNotes>(kChannels * kKeys);
 };
 
 std::optional<ImportError> MidiImporter::run()
@@ -384,23 +415,20 @@ void MidiImporter::noteOn(int key, int velocity)
     else if (!sortsBefore(hints.beforeLastPosition, *note))
         hints.beforeLastPosition = nullptr;
     hints.last = note;
-    std::deque<Note*>& open = openNotes(current_, key);
-    open.insert(std::upper_bound(open.begin(), open.end(), note->position,
-                                 [](std::uint32_t position, const Note* n) { return position < n->position; }),
-                note);
+    openNotes(current_, key).insert(note);
 }
 
 void MidiImporter::noteOff(int key)
 {
     if (!currentTrack())
         return;
-    std::deque<Note*>& open = openNotes(current_, key);
+    OpenNotes& open = openNotes(current_, key);
     if (open.empty() || open.front()->position >= time_)
         return;
     Note* note = open.front();
     note->duration = clampDuration(time_ - (note->position + note->delay / 240.0));
     if (note->duration != 0)
-        open.pop_front();
+        open.popFront();
 }
 
 void MidiImporter::controller(int channel, int number, int value)
@@ -521,11 +549,8 @@ void MidiImporter::endOpenNotes()
         // Positions may have moved; the next normalization restores the order.
         track->noteCursor = nullptr;
     }
-    for (std::deque<Note*>& open : openNotes_) {
-        std::erase_if(open, [](const Note* note) { return note->duration != 0; });
-        std::stable_sort(open.begin(), open.end(),
-                         [](const Note* a, const Note* b) { return a->position < b->position; });
-    }
+    for (OpenNotes& open : openNotes_)
+        open.tidy();
 }
 
 void MidiImporter::programChange(int channel, int program)
