@@ -132,10 +132,11 @@ bool saveWave(const std::string& path, PlayRequest& request)
             progress->close();
             return false;
         }
-        if (Clock::now() < tick)
+        // The end is shown as soon as the pass has ended, not at the next tick.
+        ended = !context.running;
+        if (!ended && Clock::now() < tick)
             continue;
         tick += kTick;
-        ended = !context.running;
         const auto rendered = static_cast<std::uint64_t>(std::max<std::int64_t>(0, context.renderedBytes));
         progress->position(rendered, ended ? "100%" : saveWavePercent(rendered, range));
     }
