@@ -3,9 +3,6 @@
 // The sample path runs for that request and for every preset the bank lists, and the
 // three browsing lists read the same bytes. Nothing may read outside the file or a
 // table, and every handed-out block must hold its points plus the extra ones.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -19,16 +16,13 @@
 #include "plugins/soundfont/SoundFontBank.h"
 
 using orlim::fuzz::check;
+using orlim::fuzz::le16;
+using orlim::fuzz::MemoryFile;
 
 namespace {
 
 using namespace orlim;
 using namespace orlim::kestrow;
-
-std::int16_t le16(const std::uint8_t* bytes)
-{
-    return static_cast<std::int16_t>(bytes[0] | bytes[1] << 8);
-}
 
 void request(SoundFontBank& bank, KestrowSettings settings, std::int16_t pitch, std::int16_t loudness,
              plugin::SampleCache& cache)
@@ -51,21 +45,6 @@ void request(SoundFontBank& bank, KestrowSettings settings, std::int16_t pitch, 
         check(error >= 1 && error <= 17);
     }
 }
-
-// A path that reads the given bytes as a file, for the readers that open by name.
-class MemoryFile {
-public:
-    MemoryFile(const std::uint8_t* data, std::size_t size) : fd_(memfd_create("bank", 0))
-    {
-        check(fd_ >= 0);
-        check(write(fd_, data, size) == static_cast<ssize_t>(size));
-    }
-    ~MemoryFile() { close(fd_); }
-    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-private:
-    int fd_;
-};
 
 } // namespace
 

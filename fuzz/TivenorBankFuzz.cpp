@@ -4,9 +4,6 @@
 // of the first instruments the bank holds, and the two browsing lists read the same
 // bytes. Nothing may read outside the file, and every handed-out block must hold its
 // points plus the ones after the loop end.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -21,22 +18,14 @@
 #include "plugins/giga/TivenorSource.h"
 
 using orlim::fuzz::check;
+using orlim::fuzz::le16;
+using orlim::fuzz::le32;
+using orlim::fuzz::MemoryFile;
 
 namespace {
 
 using namespace orlim;
 using namespace orlim::tivenor;
-
-std::uint32_t le32(const std::uint8_t* bytes)
-{
-    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
-           std::uint32_t{bytes[3]} << 24;
-}
-
-std::int16_t le16(const std::uint8_t* bytes)
-{
-    return static_cast<std::int16_t>(bytes[0] | bytes[1] << 8);
-}
 
 void request(GigaBank& bank, const TivenorSettings& settings, std::int16_t pitch, std::int16_t loudness,
              plugin::SampleCache& cache)
@@ -60,21 +49,6 @@ void request(GigaBank& bank, const TivenorSettings& settings, std::int16_t pitch
         check(error >= 3 && error <= 18);
     }
 }
-
-// A path that reads the given bytes as a file, for the readers that open by name.
-class MemoryFile {
-public:
-    MemoryFile(const std::uint8_t* data, std::size_t size) : fd_(memfd_create("bank", 0))
-    {
-        check(fd_ >= 0);
-        check(write(fd_, data, size) == static_cast<ssize_t>(size));
-    }
-    ~MemoryFile() { close(fd_); }
-    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-private:
-    int fd_;
-};
 
 } // namespace
 
